@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/http.h"
+#include "platform/pageloader.h"
+#include "platform/services.h"
+#include "platform/webtext.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace veldrin {
+
+// Message-box style values: the icon, with one OK button.
+enum MessageStyle { MsgNone = 0, MsgCritical = 16, MsgExclamation = 48, MsgInformation = 64 };
+
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+    // Modal message box with one OK button. `text` joins its lines with a carriage return
+    // alone, as the messages are written; the box shows them as real line breaks.
+    virtual void messageBox(QWidget* owner, int style, const QString& title, const QString& text) = 0;
+};
+
+class Shell
+{
+public:
+    virtual ~Shell() = default;
+    // Hands a web address, mail or messenger link, or a file path to the desktop's default
+    // handler. Fire and forget: whatever the handler does is not reported.
+    virtual void open(QWidget* owner, const QString& target) = 0;
+};
+
+class ProcessControl
+{
+public:
+    virtual ~ProcessControl() = default;
+    // Ends the program at once: no further event runs and nothing is saved. A fake records
+    // the call and returns, so every caller returns straight after calling it.
+    virtual void endNow() = 0;
+};
+
+using PageLoaderFactory = std::function<std::unique_ptr<PageLoader>(QObject* parent)>;
+
+// Everything a window or panel needs from outside itself. Production builds it once in
+// main(); tests build their own with recorders and a loopback service table.
+struct Context
+{
+    Dialogs* dialogs = nullptr;
+    Shell* shell = nullptr;
+    ProcessControl* process = nullptr;
+    ServiceTable services = ServiceTable::defaults();
+    FetchLimits fetchLimits;
+    QString programFolder;
+    PageLoaderFactory makePageLoader;
+
+    WebText fetchText(const QString& url) const { return GetWebText(url, fetchLimits); }
+    std::unique_ptr<PageLoader> pageLoader(QObject* parent) const { return makePageLoader(parent); }
+};
+
+} // namespace veldrin

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "app/context.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace veldrin {
+
+class ToolPanel;
+class GongShangPanel;
+class IcpPanel;
+class IpPanel;
+class LiuXingPanel;
+class MxPanel;
+class QqPanel;
+class RenQiPanel;
+class ShenFenZhengPanel;
+class ShouJiPanel;
+class SlPanel;
+class TbPanel;
+class TelWzPanel;
+class USafePanel;
+class YuMingPanel;
+class ZhuJiPanel;
+
+// The main window: tool groups and tool panels, menus and links. It composes the panels;
+// each panel owns its controls and its lookup.
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit Form1(Context& context, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    Context& context() const { return m_context; }
+
+    // Load steps, in order; a step that fails is skipped. Run once by the constructor.
+    void Form_Load();
+
+    // Group buttons.
+    void cmdChuJi_Click();
+    void cmdZhongJi_Click();
+    void cmdGaoji_Click();
+
+    // Panel-switching tool buttons.
+    void cmdShouJi_Click();
+    void cmdIP_Click();
+    void cmdShenFenZheng_Click();
+    void cmdYuMing_Click();
+    void cmdZhuJi_Click();
+    void cmdPaiming_Click();
+    void cmdLiuXing_Click();
+    void Command3_Click();
+    void Command8_Click();
+    void Command12_Click();
+    void cmdICP_Click();
+    void cmdGongShang_Click();
+    void cmdEmail_Click();
+    void cmdSafe_Click();
+    void Command7_Click();
+
+    // Link tools and links.
+    void mnuFileSafe_Click();
+    void Command11_Click();
+    void mnuWeb_Click();
+    void Label21_Click();
+    void Label6_Click();
+    void mnuHelp1_Click();
+    void mnuQQ_Click();
+
+    // Shut-down and the on-top switch.
+    void Command2_Click();
+    void mnuEnd_Click();
+    void Check1_Click();
+
+    void ResetAllPanels();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildFrame();      // containers, group column, group frames, tool buttons, intro panel
+    void buildMenus();      // menu bar and its handlers
+    void Form_Activate();
+    void showToolPanel(ToolPanel* panel);
+    void openLink(const QString& target);
+
+    Context& m_context;
+
+    QFrame* frmMain = nullptr;
+    QFrame* frmJianBie = nullptr;
+    QFrame* frmChuJi = nullptr;
+    QFrame* frmZhongJi = nullptr;
+    QFrame* frmGaoji = nullptr;
+    QFrame* Picture1 = nullptr;
+    QPushButton* cmdChuJi = nullptr;
+    QPushButton* cmdZhongJi = nullptr;
+    QPushButton* cmdGaoji = nullptr;
+    QPushButton* Command2 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QLineEdit* Text5 = nullptr;
+
+    YuMingPanel* m_yuMing = nullptr;
+    ZhuJiPanel* m_zhuJi = nullptr;
+    IpPanel* m_ip = nullptr;
+    SlPanel* m_sl = nullptr;
+    RenQiPanel* m_renQi = nullptr;
+    LiuXingPanel* m_liuXing = nullptr;
+    IcpPanel* m_icp = nullptr;
+    USafePanel* m_uSafe = nullptr;
+    GongShangPanel* m_gongShang = nullptr;
+    ShouJiPanel* m_shouJi = nullptr;
+    ShenFenZhengPanel* m_shenFenZheng = nullptr;
+    TelWzPanel* m_telWz = nullptr;
+    QqPanel* m_qq = nullptr;
+    MxPanel* m_mx = nullptr;
+    TbPanel* m_tb = nullptr;
+    QList<ToolPanel*> m_panels; // the fifteen, in one rectangle
+};
+
+} // namespace veldrin

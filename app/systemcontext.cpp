@@ -1,0 +1,60 @@
+#include "app/systemcontext.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+
+#include <cstdlib>
+
+namespace veldrin {
+
+void SystemDialogs::messageBox(QWidget* owner, int style, const QString& title, const QString& text)
+{
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    switch (style) {
+    case MsgCritical:
+        icon = QMessageBox::Critical;
+        break;
+    case MsgExclamation:
+        icon = QMessageBox::Warning;
+        break;
+    case MsgInformation:
+        icon = QMessageBox::Information;
+        break;
+    default:
+        break;
+    }
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    QMessageBox box(icon, title, shown, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+void SystemShell::open(QWidget*, const QString& target)
+{
+    // A local file (the help file) goes by path; everything else is an address with a scheme.
+    const QFileInfo file(target);
+    const QUrl url = file.isAbsolute() && file.exists() ? QUrl::fromLocalFile(target) : QUrl(target);
+    QDesktopServices::openUrl(url);
+}
+
+void SystemProcess::endNow()
+{
+    std::_Exit(0);
+}
+
+Context SystemSeams::context(const QString& programFolder)
+{
+    Context context;
+    context.dialogs = &dialogs;
+    context.shell = &shell;
+    context.process = &process;
+    context.programFolder = programFolder;
+    context.makePageLoader = [limits = context.fetchLimits](QObject* parent) {
+        return createHttpPageLoader(limits, parent);
+    };
+    return context;
+}
+
+} // namespace veldrin

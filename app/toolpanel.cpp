@@ -1,0 +1,90 @@
+#include "app/toolpanel.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace veldrin {
+
+QRect twipsRect(int left, int top, int width, int height)
+{
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+}
+
+ToolPanel::ToolPanel(Context& context, const QString& objectName, const QString& caption, QWidget* parent)
+    : QGroupBox(caption, parent)
+    , m_context(context)
+{
+    setObjectName(objectName);
+    // Drawn like the container frames: flat, no raised border.
+    setFlat(true);
+}
+
+namespace {
+
+template<typename W>
+W* place(W* widget, const QString& name, QRect twips)
+{
+    widget->setObjectName(name);
+    widget->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    return widget;
+}
+
+} // namespace
+
+QLineEdit* ToolPanel::addLineEdit(const QString& name, QRect twips, const QString& text)
+{
+    return place(new QLineEdit(text, this), name, twips);
+}
+
+QPlainTextEdit* ToolPanel::addTextBox(const QString& name, QRect twips, const QString& text)
+{
+    return place(new QPlainTextEdit(text, this), name, twips);
+}
+
+QPushButton* ToolPanel::addButton(const QString& name, const QString& caption, QRect twips)
+{
+    auto* button = place(new QPushButton(caption, this), name, twips);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLabel* ToolPanel::addLabel(const QString& name, const QString& caption, QRect twips)
+{
+    return place(new QLabel(caption, this), name, twips);
+}
+
+QComboBox* ToolPanel::addComboBox(const QString& name, QRect twips)
+{
+    return place(new QComboBox(this), name, twips);
+}
+
+QCheckBox* ToolPanel::addCheckBox(const QString& name, const QString& caption, QRect twips)
+{
+    return place(new QCheckBox(caption, this), name, twips);
+}
+
+QRadioButton* ToolPanel::addRadioButton(const QString& name, const QString& caption, QRect twips)
+{
+    return place(new QRadioButton(caption, this), name, twips);
+}
+
+void ToolPanel::enableUnlessRunning(QWidget* widget)
+{
+    if (!lookupRunning())
+        widget->setEnabled(true);
+}
+
+void ToolPanel::showFailure(const QString& firstLine, const QStringList& causes)
+{
+    QString text = firstLine;
+    for (qsizetype i = 0; i < causes.size(); ++i)
+        text += u'\r' + QString::number(i + 1) + u'.' + causes[i];
+    context().dialogs->messageBox(window(), MsgCritical, QStringLiteral("错误"), text);
+}
+
+} // namespace veldrin

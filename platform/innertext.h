@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+namespace veldrin {
+
+// What the lookups read of a parsed page.
+struct HtmlPage
+{
+    QString innerText; // the body's rendered text, line breaks as CR LF
+    QStringList links; // href of every <a> and <area> with one, in document order, made absolute
+    QString title;     // the <title> text, white space collapsed
+};
+
+// The body's inner text as a browser renders it for a page without style sheets: hidden
+// elements give nothing, blocks and <br> give line breaks (CR LF), table cells a tab,
+// white space collapsed outside <pre>, entities resolved, U+00A0 kept.
+QString innerTextOfHtml(const QString& html);
+
+// Inner text, links (made absolute against `baseUrl`, or a <base href> in the page) and title.
+HtmlPage parseHtmlPage(const QString& html, const QUrl& baseUrl);
+
+} // namespace veldrin

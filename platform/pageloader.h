@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/http.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace veldrin {
+
+// A page loader without a window, in place of a hidden browser control: navigate() returns at
+// once and the page arrives later through signals on the thread that owns the loader.
+//
+// Every navigation ends with exactly one titleChange and one documentComplete, in that
+// order: an empty document when the page could not be had (location is then the requested
+// address). A new navigate() abandons the one in progress; nothing of the abandoned one is
+// delivered afterwards. Calling navigate() from a slot of documentComplete is allowed.
+class PageLoader : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~PageLoader() override = default;
+
+    virtual void navigate(const QString& url) = 0;
+
+    // The current document: set just before titleChange of its navigation is emitted.
+    virtual QString innerText() const = 0;
+    virtual QStringList links() const = 0;
+    virtual QString locationUrl() const = 0;
+    virtual QString title() const = 0;
+
+    // A silent loader shows no dialog of its own. Ours never shows any; kept so callers can
+    // state what they need.
+    void setSilent(bool silent) { m_silent = silent; }
+    bool silent() const { return m_silent; }
+
+Q_SIGNALS:
+    void progressChange(int progress, int progressMax);
+    void titleChange(const QString& title);
+    void documentComplete(const QString& url);
+
+private:
+    bool m_silent = false;
+};
+
+// Production loader: HTTP off the UI thread, charset as the answer declares it (else GBK),
+// the same inner-text walker as the page-text fetch.
+std::unique_ptr<PageLoader> createHttpPageLoader(const FetchLimits& limits, QObject* parent = nullptr);
+
+} // namespace veldrin

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace veldrin {
+
+// GBK (code page 936) bytes to text through iconv; a byte sequence that is not GBK becomes
+// U+FFFD and decoding goes on, so decoding never fails.
+QString decodeGbk(const QByteArray& bytes);
+
+// The charset an answer declares: the Content-Type header's charset, else a <meta charset>
+// or <meta http-equiv="Content-Type" content="...charset=..."> near the start of the body.
+// Empty when none is declared.
+QByteArray declaredCharset(const QByteArray& contentTypeHeader, const QByteArray& body);
+
+// Decodes with the declared charset (UTF-8, GBK/GB2312/GB18030, ISO-8859-1/windows-1252 and
+// whatever else iconv knows), falling back to GBK when none is declared or it is unknown.
+QString decodeDeclared(const QByteArray& contentTypeHeader, const QByteArray& body);
+
+} // namespace veldrin

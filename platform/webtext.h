@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/http.h"
+
+#include <QString>
+
+namespace veldrin {
+
+struct WebText
+{
+    bool ok = false;
+    QString text;  // the page's visible text when ok
+    QString error; // the reason when not ok
+};
+
+// The visible text of the page at `url`: one GET with the header
+// "CONTENT-TYPE: application/x-www-form-urlencoded" and an empty body, redirects followed,
+// no status judged (an error page's text comes back like any page), the bytes decoded as
+// GBK whatever the server declares, and the body's inner text with CR LF line breaks.
+// The URL is used as given. Positions into the text count UTF-16 code units.
+WebText GetWebText(const QString& url, const FetchLimits& limits = {});
+
+} // namespace veldrin

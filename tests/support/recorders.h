@@ -1,0 +1,62 @@
+#pragma once
+
+#include "app/context.h"
+
+#include <QList>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+
+namespace veldrin::test {
+
+struct ShownBox
+{
+    int style = 0;
+    QString title;
+    QString text;
+};
+
+class RecordingDialogs final : public Dialogs
+{
+public:
+    void messageBox(QWidget*, int style, const QString& title, const QString& text) override
+    {
+        boxes.append(ShownBox { style, title, text });
+    }
+    QList<ShownBox> boxes;
+};
+
+class RecordingShell final : public Shell
+{
+public:
+    void open(QWidget*, const QString& target) override { targets.append(target); }
+    QStringList targets;
+};
+
+class RecordingProcess final : public ProcessControl
+{
+public:
+    void endNow() override { ++endCount; }
+    int endCount = 0;
+};
+
+// Recorders plus a context whose services all point at `host:port` (a fixture server) and
+// whose time-outs are short, so failing cases end quickly.
+struct TestSeams
+{
+    RecordingDialogs dialogs;
+    RecordingShell shell;
+    RecordingProcess process;
+    Context context;
+
+    explicit TestSeams(const QString& host = QStringLiteral("127.0.0.1"), int port = 9);
+};
+
+// Fetch limits for tests: short enough that a stall or a refused address ends in a moment.
+FetchLimits shortLimits();
+
+// Runs the event loop until `done()` holds or `timeout` passes; returns the last `done()`.
+bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+} // namespace veldrin::test
