@@ -44,8 +44,16 @@ public:
     // True while one of the panel's lookups has started and not yet ended.
     bool lookupRunning() const { return m_runningLookups > 0; }
 
+Q_SIGNALS:
+    // A query handler of this panel has started (its name, e.g. "cmdIPChaXun_Click"), whether
+    // run by its button or by a key handler's Enter action.
+    void queryHandlerStarted(const QString& handler);
+
 protected:
     Context& context() const { return m_context; }
+
+    // First statement of every query handler.
+    void queryStarting(const QString& handler) { Q_EMIT queryHandlerStarted(handler); }
 
     // Controls placed at a twips rectangle inside the panel, named as the program calls them.
     QLineEdit* addLineEdit(const QString& name, QRect twips, const QString& text = {});
