@@ -10,6 +10,12 @@ class MxPanel : public ToolPanel
     Q_OBJECT
 public:
     explicit MxPanel(Context& context, QWidget* parent = nullptr);
+
+    void cmdMXCX_Click();
+
+private:
+    QLineEdit* m_txtMXName = nullptr;
+    QPushButton* m_cmdMXCX = nullptr;
 };
 
 } // namespace veldrin

@@ -10,6 +10,15 @@ class QqPanel : public ToolPanel
     Q_OBJECT
 public:
     explicit QqPanel(Context& context, QWidget* parent = nullptr);
+
+    QWidget* focusBox() const override;
+
+    void Command9_Click();
+    void Text4_KeyPress(int& KeyAscii);
+
+private:
+    QLineEdit* m_Text4 = nullptr;
+    QPushButton* m_Command9 = nullptr;
 };
 
 } // namespace veldrin

@@ -1,10 +1,72 @@
 #include "checks/person/shenfenzhengpanel.h"
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
 namespace veldrin {
+
+namespace {
+
+struct LabelText
+{
+    const char16_t* name;
+    const char16_t* caption;
+};
+
+// The result labels with their idle captions, top to bottom; a reset brings these back.
+constexpr LabelText ResultLabels[] = {
+    { u"lblXingBie", u"性别：" },
+    { u"lblChuSheng", u"出生日期：" },
+    { u"lblSFZSuoZai", u"发证地：" },
+};
+
+} // namespace
 
 ShenFenZhengPanel::ShenFenZhengPanel(Context& context, QWidget* parent)
     : ToolPanel(context, QStringLiteral("frmShenFenZheng"), QStringLiteral("身份证校验"), parent)
 {
+    addLabel(QStringLiteral("lblShuRuSFZ"), QStringLiteral("输入身份证："), twipsRect(240, 480, 1320, 300));
+    m_txtShenFenZheng = addLineEdit(QStringLiteral("txtShenFenZheng"), twipsRect(1680, 450, 2895, 360));
+    m_cmdShenFenZhengChaXun
+        = addButton(QStringLiteral("cmdShenFenZhengChaXun"), QStringLiteral("查询"), twipsRect(4695, 420, 1095, 420));
+
+    int top = 1140;
+    for (const LabelText& label : ResultLabels) {
+        m_resultLabels.append(addLabel(QString::fromUtf16(label.name), QString::fromUtf16(label.caption),
+                                       twipsRect(240, top, 5550, 300)));
+        top += 360;
+    }
+    addLabel(QStringLiteral("lblSFZZZ"), QString(), twipsRect(240, 4320, 5550, 300));
+
+    connect(m_cmdShenFenZhengChaXun, &QPushButton::clicked, this, [this] { cmdShenFenZhengChaXun_Click(); });
+    attachKeyHandler(m_txtShenFenZheng, [this](int& k) { txtShenFenZheng_KeyPress(k); });
+}
+
+QWidget* ShenFenZhengPanel::focusBox() const
+{
+    return m_txtShenFenZheng;
+}
+
+void ShenFenZhengPanel::resetPanel()
+{
+    enableUnlessRunning(m_txtShenFenZheng);
+    m_txtShenFenZheng->clear();
+    enableUnlessRunning(m_cmdShenFenZhengChaXun);
+    for (qsizetype i = 0; i < m_resultLabels.size(); ++i)
+        m_resultLabels[i]->setText(QString::fromUtf16(ResultLabels[i].caption));
+}
+
+void ShenFenZhengPanel::cmdShenFenZhengChaXun_Click()
+{
+    queryStarting(QStringLiteral("cmdShenFenZhengChaXun_Click"));
+}
+
+void ShenFenZhengPanel::txtShenFenZheng_KeyPress(int& KeyAscii)
+{
+    if (KeyAscii == KeyEnter)
+        cmdShenFenZhengChaXun_Click();
+    refuseListed(KeyAscii, RefusedList::IdCard);
 }
 
 } // namespace veldrin

@@ -10,6 +10,17 @@ class ShenFenZhengPanel : public ToolPanel
     Q_OBJECT
 public:
     explicit ShenFenZhengPanel(Context& context, QWidget* parent = nullptr);
+
+    QWidget* focusBox() const override;
+    void resetPanel() override;
+
+    void cmdShenFenZhengChaXun_Click();
+    void txtShenFenZheng_KeyPress(int& KeyAscii);
+
+private:
+    QLineEdit* m_txtShenFenZheng = nullptr;
+    QPushButton* m_cmdShenFenZhengChaXun = nullptr;
+    QList<QLabel*> m_resultLabels;
 };
 
 } // namespace veldrin

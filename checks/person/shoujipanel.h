@@ -10,6 +10,18 @@ class ShouJiPanel : public ToolPanel
     Q_OBJECT
 public:
     explicit ShouJiPanel(Context& context, QWidget* parent = nullptr);
+
+    QWidget* focusBox() const override;
+    void resetPanel() override;
+
+    void cmdShouJiChaXun_Click();
+    void txtShouJi_KeyPress(int& KeyAscii);
+
+private:
+    QLineEdit* m_txtShouJi = nullptr;
+    QPushButton* m_cmdShouJiChaXun = nullptr;
+    QList<QLabel*> m_resultLabels;
+    QLabel* m_lblShouJiZZ = nullptr;
 };
 
 } // namespace veldrin

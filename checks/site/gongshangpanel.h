@@ -4,7 +4,8 @@
 
 namespace veldrin {
 
-// The "工商信息" tool panel (frmGongShang).
+// The "工商信息" tool panel (frmGongShang): pick a province or a city, see the addresses of its
+// business-registry and enterprise-credit sites.
 class GongShangPanel : public ToolPanel
 {
     Q_OBJECT
@@ -15,6 +16,12 @@ public:
     // city lists.
     void underlineLinks();
     void fillLists();
+
+private:
+    QComboBox* m_Combo1 = nullptr;
+    QComboBox* m_Combo2 = nullptr;
+    QLabel* m_Label3 = nullptr;
+    QLabel* m_Label4 = nullptr;
 };
 
 } // namespace veldrin

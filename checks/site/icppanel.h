@@ -12,9 +12,15 @@ public:
     explicit IcpPanel(Context& context, QWidget* parent = nullptr);
 
     // The hidden page loader of the ICP lookup; made silent by the main window's load step.
+    // Null when the context hands out no loader.
     PageLoader* WebICP() const { return m_webIcp.get(); }
 
+    void Command6_Click();
+    void txtICP_KeyPress(int& KeyAscii);
+
 private:
+    QLineEdit* m_txtICP = nullptr;
+    QPushButton* m_Command6 = nullptr;
     std::unique_ptr<PageLoader> m_webIcp;
 };
 

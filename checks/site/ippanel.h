@@ -10,6 +10,17 @@ class IpPanel : public ToolPanel
     Q_OBJECT
 public:
     explicit IpPanel(Context& context, QWidget* parent = nullptr);
+
+    QWidget* focusBox() const override;
+    void resetPanel() override;
+
+    void cmdIPChaXun_Click();
+    void txtIP_KeyPress(int& KeyAscii);
+
+private:
+    QLineEdit* m_txtIP = nullptr;
+    QPushButton* m_cmdIPChaXun = nullptr;
+    QLabel* m_Label10 = nullptr;
 };
 
 } // namespace veldrin

@@ -10,6 +10,16 @@ class RenQiPanel : public ToolPanel
     Q_OBJECT
 public:
     explicit RenQiPanel(Context& context, QWidget* parent = nullptr);
+
+    QWidget* focusBox() const override;
+    void resetPanel() override;
+
+    void cmdRenQiChaxun_Click();
+    void txtRenQi_KeyPress(int& KeyAscii);
+
+private:
+    QLineEdit* m_txtRenQi = nullptr;
+    QPushButton* m_cmdRenQiChaxun = nullptr;
 };
 
 } // namespace veldrin

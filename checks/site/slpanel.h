@@ -10,6 +10,17 @@ class SlPanel : public ToolPanel
     Q_OBJECT
 public:
     explicit SlPanel(Context& context, QWidget* parent = nullptr);
+
+    QWidget* focusBox() const override;
+    void resetPanel() override;
+
+    void cmdGO_Click();
+    void txtSLURL_KeyPress(int& KeyAscii);
+
+private:
+    QLineEdit* m_txtSLURL = nullptr;
+    QPushButton* m_cmdGO = nullptr;
+    QPlainTextEdit* m_txtSLJG = nullptr;
 };
 
 } // namespace veldrin

@@ -10,6 +10,17 @@ class YuMingPanel : public ToolPanel
     Q_OBJECT
 public:
     explicit YuMingPanel(Context& context, QWidget* parent = nullptr);
+
+    QWidget* focusBox() const override;
+    void resetPanel() override;
+
+    void cmdYuMingChaXun_Click();
+    void txtYuMing_KeyPress(int& KeyAscii);
+
+private:
+    QLineEdit* m_txtYuMing = nullptr;
+    QPushButton* m_cmdYuMingChaXun = nullptr;
+    QPlainTextEdit* m_txtYuMingJG = nullptr;
 };
 
 } // namespace veldrin

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QColor>
+#include <QPalette>
+#include <QRect>
+#include <QWidget>
+
+namespace veldrin::site {
+
+// Text colours of the site panels' labels.
+inline const QColor statusBlue(0, 0, 255);
+inline const QColor warningRed(192, 0, 0);
+inline const QColor linkBlue(0, 0, 192);
+
+// Sets the text colour of an enabled control; a disabled one keeps the greyed text of the
+// style, so a disabled link still looks unusable.
+inline void setTextColour(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Active, QPalette::WindowText, colour);
+    palette.setColor(QPalette::Inactive, QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+// Twips rectangles of one input row of a panel: the prompt at the left, the input box in the
+// middle and the query button at the right, lined up on their centres.
+struct InputRow
+{
+    QRect prompt;
+    QRect box;
+    QRect button;
+};
+
+inline InputRow inputRowAt(int top)
+{
+    return InputRow { QRect(240, top + 45, 1005, 300), QRect(1260, top + 30, 3120, 345), QRect(4500, top, 1275, 405) };
+}
+
+// The full inner width of a panel, for explanation, result and status lines.
+inline QRect lineAt(int top, int height = 300)
+{
+    return QRect(240, top, 5535, height);
+}
+
+} // namespace veldrin::site
