@@ -1,0 +1,226 @@
+#include "platform/innertext.h"
+
+#include <gtest/gtest.h>
+
+using veldrin::innerTextOfHtml;
+using veldrin::parseHtmlPage;
+
+namespace {
+
+QString u16(const char16_t* text)
+{
+    return QString::fromUtf16(text);
+}
+
+std::string printable(const QString& text)
+{
+    QString shown = text;
+    shown.replace(u'\r', QStringLiteral("\\r"))
+        .replace(u'\n', QStringLiteral("\\n"))
+        .replace(u'\t', QStringLiteral("\\t"));
+    shown.replace(QChar(0xA0), QStringLiteral("<nbsp>"));
+    return shown.toStdString();
+}
+
+struct TextCase
+{
+    const char16_t* html;
+    const char16_t* expected;
+};
+
+TEST(InnerText, RendersPagesAsABrowserShowsThem)
+{
+    const TextCase cases[] = {
+        // Blocks, paragraphs and <br>.
+        { u"<p>a</p><p>b</p>", u"a\r\n\r\nb" },
+        { u"a<br>b", u"a\r\nb" },
+        { u"a<br><br>b", u"a\r\n\r\nb" },
+        { u"a <br> b", u"a\r\nb" },
+        { u"<div>a</div><div>b</div>", u"a\r\nb" },
+        { u"x<div>a</div>y", u"x\r\na\r\ny" },
+        { u"a<hr>b", u"a\r\nb" },
+        { u"<h1>标题</h1><p>正文</p><h2>Sub</h2>tail", u"标题\r\n\r\n正文\r\n\r\nSub\r\ntail" },
+        { u"<ul><li>one</li><li>two</li></ul>after", u"one\r\ntwo\r\nafter" },
+        { u"<ol>\n  <li>one\n  <li>two\n</ol>", u"one\r\ntwo" },
+        { u"<dl><dt>term</dt><dd>meaning</dd></dl>", u"term\r\nmeaning" },
+        // Nested blocks: breaks merge into the largest request instead of adding up.
+        { u"<div><div><div>a</div></div></div><div><div>b</div></div>", u"a\r\nb" },
+        { u"<div><div><p>a</p></div></div><div>b</div>", u"a\r\n\r\nb" },
+        { u"<blockquote><p>a</p></blockquote><p>b</p>", u"a\r\n\r\nb" },
+        // Tables: a tab between cells, a line break between rows; white space between the
+        // table's parts shows nothing.
+        { u"<table><tr><td>a</td><td>b</td></tr><tr><td>c</td><td>d</td></tr></table>", u"a\tb\r\nc\td" },
+        { u"<table>\n <tr>\n  <td> a </td>\n  <td>b</td>\n </tr>\n <tr><th>c</th><td></td></tr>\n</table>",
+          u"a\tb\r\nc\t" },
+        { u"x<table><tr><td>a</td></tr></table>y", u"x\r\na\r\ny" },
+        { u"x<table><tr><td></td><td>b</td></tr></table>", u"x\r\n\tb" },
+        { u"<table><tr><td><div>a</div></td><td><p>b</p></td></tr><tr><td>c</td></tr></table>", u"a\tb\r\nc" },
+        { u"<table><thead><tr><th>名称</th><th>值</th></tr></thead><tbody><tr><td>IP</td><td>1.2.3.4</td></tr>"
+          u"</tbody></table>",
+          u"名称\t值\r\nIP\t1.2.3.4" },
+        // Never-rendered content.
+        { u"<html><head><title>T</title><style>p{}</style><script>var a='<p>x</p>';</script></head>"
+          u"<body>a<script>b</script>c<noscript>d</noscript><style>e</style><template>f</template></body></html>",
+          u"ac" },
+        { u"a<select><option>x</option></select>b<textarea>t</textarea>c<input value=v>d", u"abcd" },
+        { u"a<iframe>frame</iframe>b<object>obj</object>c", u"abc" },
+        { u"<details><summary>S</summary>body</details>", u"S" },
+        { u"<details open><summary>S</summary>body</details>", u"S\r\nbody" },
+        // Entities, and U+00A0 kept as it is.
+        { u"a &amp; b &lt;c&gt; &#20013;&#x6587; &copy; &quot;", u"a & b <c> 中文 © \"" },
+        { u"a&nbsp;&nbsp;b &nbsp; c", u"a\u00a0\u00a0b \u00a0 c" },
+        { u"<p>&nbsp;</p>", u"\u00a0" },
+        // <pre> keeps its white space; its line ends come out as CR LF.
+        { u"<pre>\n  a  b\n\n\tc</pre>", u"  a  b\r\n\r\n\tc" },
+        { u"x<pre>a\r\nb\rc</pre>y", u"x\r\na\r\nb\r\nc\r\ny" },
+        { u"<pre>a <b> b </b></pre>", u"a  b " },
+        // White space collapses across inline elements and disappears at line edges.
+        { u"<b>a</b> <i>b</i>", u"a b" },
+        { u"  a \n\t b  ", u"a b" },
+        { u"a<b> b </b> c", u"a b c" },
+        { u"<span>a</span><span>b</span>", u"ab" },
+        { u"<div> a </div> <div> b </div>", u"a\r\nb" },
+        { u"a<span> </span><span> </span>b", u"a b" },
+        // Hidden elements.
+        { u"a<span hidden>x</span>b", u"ab" },
+        { u"a<div hidden=\"hidden\">x</div>b", u"ab" },
+        { u"a<div style=\"display:none\">x</div>b", u"ab" },
+        { u"<p style=\"DISPLAY : NONE;\">x</p>y", u"y" },
+        { u"<div style=\"color:red; display: none !important\">x</div>y", u"y" },
+        { u"<div style=\"display:none;display:block\">x</div>", u"x" },
+        { u"<div style=\"display: /* off */ none\">x</div>y", u"y" },
+        { u"<span style=\"display:nonesuch\">x</span>", u"x" },
+        { u"<table><tr><td>a</td><td style=\"display:none\">b</td><td>c</td></tr></table>", u"a\tc" },
+        // Nothing before the first or after the last line.
+        { u"\r\n\r\n<p>\n a \n</p>\n\n", u"a" },
+        { u"<div></div><p></p>a<div></div><p> </p>", u"a" },
+        { u"", u"" },
+        // Chinese text.
+        { u"<p>查询结果：</p><p>广东省 深圳市　电信</p>", u"查询结果：\r\n\r\n广东省 深圳市　电信" },
+        // Malformed documents, repaired as a browser repairs them.
+        { u"<div><p>one<p>two<b>bold<div>three</table>", u"one\r\n\r\ntwobold\r\n\r\nthree" },
+        { u"<ul><li>a<li>b</ul>c", u"a\r\nb\r\nc" },
+        { u"<html><body>a</body></html>b", u"ab" },
+        { u"<p>a<p>b", u"a\r\n\r\nb" },
+        { u"<td>x", u"x" },
+        { u"a <!-- b --> c", u"a c" },
+    };
+    for (const TextCase& c : cases) {
+        const QString html = u16(c.html);
+        EXPECT_EQ(printable(innerTextOfHtml(html)), printable(u16(c.expected))) << printable(html);
+    }
+}
+
+TEST(InnerText, DeepNestingNeitherOverflowsNorLosesText)
+{
+    const int depth = 200000;
+    QString html;
+    html.reserve(depth * 7 + 8);
+    for (int i = 0; i < depth; ++i)
+        html.append(u"<span>");
+    html.append(u"深处");
+    EXPECT_EQ(innerTextOfHtml(html), u16(u"深处"));
+}
+
+TEST(InnerText, ControlAndSurrogateCharactersPassThrough)
+{
+    // A NUL in the page must not end the text early (a browser drops it); a character outside
+    // the BMP stays whole.
+    QString html = QStringLiteral("a");
+    html.append(QChar(0));
+    html.append(u16(u"b😀c"));
+    EXPECT_EQ(innerTextOfHtml(html), u16(u"ab😀c"));
+}
+
+TEST(ParseHtmlPage, LinksAreAbsoluteInDocumentOrder)
+{
+    const QUrl base(QStringLiteral("http://example.com/dir/page.html"));
+    const QString html = u16(u"<html><head><link href=\"style.css\"></head><body>"
+                             u"<a href=\"a.html\">1</a>"
+                             u"<a name=\"anchor\">no href</a>"
+                             u"<a href=\"/root.html\">2</a>"
+                             u"<map><area href=\"../up.html\"><area alt=\"none\"></map>"
+                             u"<p><a href=\"http://other.org/x\">3</a></p>"
+                             u"<a href=\"?q=1\">4</a>"
+                             u"<a href=\"//cdn.example.net/y\">5</a>"
+                             u"<a href=\"  spaced.html\n \">6</a>"
+                             u"<a href=\"#top\">7</a>"
+                             u"<a href=\"查询.asp?q=中\">8</a>"
+                             u"<a href=\"javascript:void(0)\">9</a>"
+                             u"<a href=\"mailto:someone@example.com\">10</a>"
+                             u"<a href=\"\">11</a>"
+                             u"<span hidden><a href=\"hidden.html\">12</a></span>"
+                             u"<noscript><a href=\"noscript.html\">x</a></noscript>"
+                             u"<template><a href=\"template.html\">x</a></template>"
+                             u"</body></html>");
+    const QStringList expected = {
+        QStringLiteral("http://example.com/dir/a.html"),
+        QStringLiteral("http://example.com/root.html"),
+        QStringLiteral("http://example.com/up.html"),
+        QStringLiteral("http://other.org/x"),
+        QStringLiteral("http://example.com/dir/page.html?q=1"),
+        QStringLiteral("http://cdn.example.net/y"),
+        QStringLiteral("http://example.com/dir/spaced.html"),
+        QStringLiteral("http://example.com/dir/page.html#top"),
+        QStringLiteral("http://example.com/dir/%E6%9F%A5%E8%AF%A2.asp?q=%E4%B8%AD"),
+        QStringLiteral("javascript:void(0)"),
+        QStringLiteral("mailto:someone@example.com"),
+        QStringLiteral("http://example.com/dir/page.html"),
+        QStringLiteral("http://example.com/dir/hidden.html"),
+    };
+    EXPECT_EQ(parseHtmlPage(html, base).links, expected);
+}
+
+TEST(ParseHtmlPage, BaseElementDecidesWhereRelativeLinksPoint)
+{
+    const QUrl page(QStringLiteral("http://example.com/dir/page.html"));
+    struct Case
+    {
+        const char16_t* html;
+        const char* expectedFirstLink;
+    };
+    const Case cases[] = {
+        { u"<head><base href=\"http://base.example/sub/\"></head><a href=\"x.html\">x</a>",
+          "http://base.example/sub/x.html" },
+        // A relative base is itself resolved against the page's address.
+        { u"<head><base href=\"/other/\"></head><a href=\"x.html\">x</a>", "http://example.com/other/x.html" },
+        // A base later in the page still governs every link; only the first base with an href counts.
+        { u"<a href=\"x.html\">x</a><base target=\"_blank\"><base href=\"http://one.example/\">"
+          u"<base href=\"http://two.example/\">",
+          "http://one.example/x.html" },
+        { u"<head><base target=\"_top\"></head><a href=\"x.html\">x</a>", "http://example.com/dir/x.html" },
+    };
+    for (const Case& c : cases) {
+        const QStringList links = parseHtmlPage(u16(c.html), page).links;
+        ASSERT_FALSE(links.isEmpty()) << printable(u16(c.html));
+        EXPECT_EQ(links.first(), QString::fromLatin1(c.expectedFirstLink)) << printable(u16(c.html));
+    }
+}
+
+TEST(ParseHtmlPage, TitleIsCollapsedAndTrimmed)
+{
+    const TextCase cases[] = {
+        { u"<title>\n  查询   结果 \t</title><p>x</p>", u"查询 结果" },
+        { u"<title>a &amp; b&nbsp;c</title>", u"a & b\u00a0c" },
+        { u"<p>no title</p>", u"" },
+        { u"<title></title>", u"" },
+        { u"<title>first</title><title>second</title>", u"first" },
+        { u"<body><svg><title>drawing</title></svg><title>page</title></body>", u"page" },
+    };
+    for (const TextCase& c : cases)
+        EXPECT_EQ(printable(parseHtmlPage(u16(c.html), QUrl()).title), printable(u16(c.expected)))
+            << printable(u16(c.html));
+}
+
+TEST(ParseHtmlPage, InnerTextMatchesThePageTextFetch)
+{
+    const QString html = u16(u"<html><head><title>标题</title></head><body><h1>结果</h1>"
+                             u"<table><tr><td>a</td><td><a href=\"x\">b</a></td></tr></table></body></html>");
+    const veldrin::HtmlPage page = parseHtmlPage(html, QUrl(QStringLiteral("http://example.com/")));
+    EXPECT_EQ(page.innerText, innerTextOfHtml(html));
+    EXPECT_EQ(page.innerText, u16(u"结果\r\na\tb"));
+    EXPECT_EQ(page.title, u16(u"标题"));
+    EXPECT_EQ(page.links, QStringList { QStringLiteral("http://example.com/x") });
+}
+
+} // namespace
