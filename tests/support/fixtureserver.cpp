@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <stdexcept>
@@ -19,7 +20,7 @@ namespace {
 
 struct Route
 {
-    enum Kind { Page, Redirect, Stall, Drop } kind = Page;
+    enum Kind { Page, Redirect, Stall, Drop, Chunked } kind = Page;
     int status = 200;
     std::string contentType;
     std::string body;
@@ -106,6 +107,19 @@ struct FixtureServer::Impl
                     return true;
                 });
             break;
+        case Route::Chunked:
+            res.status = route.status;
+            res.set_chunked_content_provider(
+                route.contentType, [body = route.body](size_t offset, httplib::DataSink& sink) {
+                    if (offset >= body.size()) {
+                        sink.done();
+                        return true;
+                    }
+                    const size_t chunk = std::min<size_t>(1024, body.size() - offset);
+                    sink.write(body.data() + offset, chunk);
+                    return true;
+                });
+            break;
         }
     }
 };
@@ -176,6 +190,12 @@ void FixtureServer::setStall(const QString& path)
 {
     std::lock_guard lock(d->mutex);
     d->routes[path.toStdString()] = Route { Route::Stall, 0, {}, {}, {} };
+}
+
+void FixtureServer::setChunkedPage(const QString& path, const QByteArray& body, const QByteArray& contentType)
+{
+    std::lock_guard lock(d->mutex);
+    d->routes[path.toStdString()] = Route { Route::Chunked, 200, contentType.toStdString(), body.toStdString(), {} };
 }
 
 QList<FixtureServer::Request> FixtureServer::requests() const

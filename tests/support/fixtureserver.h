@@ -47,6 +47,10 @@ public:
     void setGbkPage(const QString& path, const QString& html, int status = 200);
     void setRedirect(const QString& path, const QString& location, int status = 302);
     void setStall(const QString& path);
+    // Serves `body` in chunks with no Content-Length, so the client learns the size only as
+    // the bytes arrive.
+    void setChunkedPage(const QString& path, const QByteArray& body,
+                        const QByteArray& contentType = QByteArrayLiteral("text/html"));
 
     QList<Request> requests() const;
     Request lastRequest() const;

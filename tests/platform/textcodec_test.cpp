@@ -1,0 +1,117 @@
+#include "platform/textcodec.h"
+
+#include <gtest/gtest.h>
+#include <ostream>
+
+// Readable failures: gtest would print a QString as its raw units.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace veldrin {
+namespace {
+
+struct CodecCase
+{
+    const char* name;
+    QByteArray bytes;
+    QString text;
+};
+
+TEST(DecodeGbk, Table)
+{
+    const CodecCase cases[] = {
+        { "empty", QByteArray(), QString() },
+        { "ASCII", QByteArrayLiteral("<p>abc</p>\r\n"), QStringLiteral("<p>abc</p>\r\n") },
+        { "Chinese", QByteArrayLiteral("\xD6\xD0\xCE\xC4\xD2\xB3\xC3\xE6"), QStringLiteral("中文页面") },
+        { "code page 936 punctuation", QByteArrayLiteral("\xA1\xA4\xA3\xBA"), QStringLiteral("·：") },
+        { "euro sign of code page 936", QByteArrayLiteral("\x80"), QStringLiteral("€") },
+        { "unmapped pair",
+          QByteArrayLiteral("\xAA\xA1"
+                            "a\xD6\xD0"),
+          QString::fromUtf16(u"\uFFFDa中") },
+        { "lead byte before ASCII keeps the ASCII", QByteArrayLiteral("\x81<b>"), QString::fromUtf16(u"\uFFFD<b>") },
+        { "byte that is never GBK",
+          QByteArrayLiteral("a\xFF"
+                            "b"),
+          QString::fromUtf16(u"a\uFFFDb") },
+        { "truncated last character", QByteArrayLiteral("\xD6\xD0\xCE"), QString::fromUtf16(u"中\uFFFD") },
+        { "NUL byte", QByteArray("a\0b", 3), QString::fromUtf16(u"a\0b", 3) },
+    };
+    for (const CodecCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(decodeGbk(c.bytes), c.text);
+    }
+}
+
+TEST(DeclaredCharset, Table)
+{
+    const QByteArray gbkMetaPage = QByteArrayLiteral(
+        "<html><head><META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=GB2312\"></head></html>");
+    const struct
+    {
+        const char* name;
+        QByteArray header;
+        QByteArray body;
+        QByteArray charset;
+    } cases[] = {
+        { "nothing declared", QByteArrayLiteral("text/html"), QByteArrayLiteral("<p>x</p>"), QByteArray() },
+        { "header", QByteArrayLiteral("text/html; charset=GBK"), QByteArray(), QByteArrayLiteral("gbk") },
+        { "header, quoted", QByteArrayLiteral("text/html; Charset=\"UTF-8\""), QByteArray(),
+          QByteArrayLiteral("utf-8") },
+        { "header, blanks and more parameters", QByteArrayLiteral("text/html ; charset = big5 ; q=1"), QByteArray(),
+          QByteArrayLiteral("big5") },
+        { "meta charset", QByteArray(), QByteArrayLiteral("<head><meta charset='utf-8'/>"),
+          QByteArrayLiteral("utf-8") },
+        { "meta http-equiv", QByteArrayLiteral("text/html"), gbkMetaPage, QByteArrayLiteral("gb2312") },
+        { "header wins over meta", QByteArrayLiteral("text/html;charset=utf-8"), gbkMetaPage,
+          QByteArrayLiteral("utf-8") },
+        { "the word in page text is no declaration", QByteArray(), QByteArrayLiteral("<p>charset=utf-8</p>"),
+          QByteArray() },
+        { "meta far down the page is not read", QByteArray(),
+          QByteArray(5000, ' ') + QByteArrayLiteral("<meta charset=utf-8>"), QByteArray() },
+        { "empty value", QByteArrayLiteral("text/html; charset="), QByteArray(), QByteArray() },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(declaredCharset(c.header, c.body), c.charset);
+    }
+}
+
+TEST(DecodeDeclared, Table)
+{
+    const QByteArray gbk = QByteArrayLiteral("\xD6\xD0\xCE\xC4");
+    const QByteArray utf8 = QStringLiteral("中文").toUtf8();
+    const struct
+    {
+        const char* name;
+        QByteArray header;
+        QByteArray body;
+        QString text;
+    } cases[] = {
+        { "nothing declared reads GBK", QByteArrayLiteral("text/html"), gbk, QStringLiteral("中文") },
+        { "unknown charset reads GBK", QByteArrayLiteral("text/html; charset=x-no-such-set"), gbk,
+          QStringLiteral("中文") },
+        { "gb2312 reads GBK", QByteArrayLiteral("text/html; charset=gb2312"), gbk + QByteArrayLiteral("\x80"),
+          QStringLiteral("中文€") },
+        { "UTF-8", QByteArrayLiteral("text/html; charset=utf-8"), utf8, QStringLiteral("中文") },
+        { "UTF-8 from meta", QByteArray(), QByteArrayLiteral("<meta charset=\"utf-8\">") + utf8,
+          QStringLiteral("<meta charset=\"utf-8\">中文") },
+        { "bad UTF-8 goes on", QByteArrayLiteral("text/html; charset=utf-8"), QByteArrayLiteral("a\xC3(b"),
+          QString::fromUtf16(u"a\uFFFD(b") },
+        { "GB18030 four-byte sequence", QByteArrayLiteral("text/html; charset=gb18030"),
+          QByteArrayLiteral("\x81\x30\x81\x30") + gbk, QString::fromUtf16(u"\u0080中文") },
+        { "Latin-1 label reads windows-1252", QByteArrayLiteral("text/html; charset=ISO-8859-1"),
+          QByteArrayLiteral("\x80\xE9"), QStringLiteral("€é") },
+        { "byte-order mark means UTF-8", QByteArray(), QByteArrayLiteral("\xEF\xBB\xBF") + utf8,
+          QStringLiteral("中文") },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(decodeDeclared(c.header, c.body), c.text);
+    }
+}
+
+} // namespace
+} // namespace veldrin
