@@ -1,10 +1,217 @@
 #include "platform/pageloader.h"
 
+#include "platform/innertext.h"
+#include "platform/textcodec.h"
+
+#include <QPointer>
+#include <QUrl>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
 namespace veldrin {
 
-std::unique_ptr<PageLoader> createHttpPageLoader(const FetchLimits&, QObject*)
+namespace {
+
+class HttpPageLoader;
+
+// What a finished navigation hands back to the loader's thread.
+struct LoadedPage
 {
-    return nullptr;
+    QString innerText;
+    QStringList links;
+    QString locationUrl;
+    QString title;
+};
+
+// State one navigation's worker shares with the loader. Held by a shared_ptr on both sides,
+// so a worker that is still inside a transfer when its loader is gone touches only this.
+struct Job
+{
+    quint64 serial = 0;
+    std::atomic<bool> cancel { false };
+
+    std::mutex mutex;
+    std::condition_variable finishedChanged;
+    bool finished = false; // guarded by mutex
+    HttpPageLoader* target = nullptr; // guarded by mutex; cleared when the loader dies
+};
+
+LoadedPage loadPage(const QString& url, const FetchLimits& limits, const std::atomic<bool>& cancel)
+{
+    HttpRequestOptions options;
+    options.limits = limits;
+    options.formContentType = false;
+    options.cancel = &cancel;
+    const HttpResponse response = httpGet(url, options);
+
+    LoadedPage page;
+    if (!response.ok || cancel.load()) {
+        // A page that could not be had is an empty document at the requested address: the
+        // lookups then find none of their markers and report their own failure.
+        page.locationUrl = url;
+        return page;
+    }
+    page.locationUrl = response.finalUrl.isEmpty() ? url : response.finalUrl;
+    // An error status still carries the server's page, and a browser shows it: not judged here.
+    const QString html = decodeDeclared(response.contentType, response.body);
+    HtmlPage parsed = parseHtmlPage(html, QUrl(page.locationUrl));
+    page.innerText = std::move(parsed.innerText);
+    page.links = std::move(parsed.links);
+    page.title = std::move(parsed.title);
+    return page;
+}
+
+class HttpPageLoader final : public PageLoader
+{
+public:
+    HttpPageLoader(const FetchLimits& limits, QObject* parent)
+        : PageLoader(parent)
+        , m_limits(limits)
+    {
+    }
+
+    ~HttpPageLoader() override
+    {
+        for (Worker& worker : m_workers) {
+            worker.job->cancel.store(true);
+            const std::lock_guard lock(worker.job->mutex);
+            worker.job->target = nullptr;
+        }
+        // A cancelled transfer ends within moments, so waiting a little lets the threads end
+        // cleanly; one that still hangs is left to finish alone, touching only its Job.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+        for (Worker& worker : m_workers) {
+            bool finished;
+            {
+                std::unique_lock lock(worker.job->mutex);
+                finished = worker.job->finishedChanged.wait_until(lock, deadline, [&] { return worker.job->finished; });
+            }
+            if (finished)
+                worker.thread.join();
+            else
+                worker.thread.detach();
+        }
+    }
+
+    void navigate(const QString& url) override
+    {
+        reapFinishedWorkers();
+        for (Worker& worker : m_workers)
+            worker.job->cancel.store(true);
+
+        auto job = std::make_shared<Job>();
+        job->serial = ++m_serial;
+        job->target = this;
+        const quint64 serial = job->serial;
+
+        // Queued like every other event, so a caller never sees its own handlers re-entered
+        // from inside navigate().
+        QMetaObject::invokeMethod(
+            this,
+            [this, serial] {
+                if (serial == m_serial)
+                    Q_EMIT progressChange(0, 100);
+            },
+            Qt::QueuedConnection);
+
+        std::thread thread;
+        try {
+            thread = std::thread([job, url, limits = m_limits] {
+                LoadedPage page = loadPage(url, limits, job->cancel);
+                {
+                    const std::lock_guard lock(job->mutex);
+                    if (job->target && !job->cancel.load()) {
+                        // Posted while the loader cannot be destroyed (its destructor takes this
+                        // mutex); a loader destroyed afterwards discards the posted call with it.
+                        HttpPageLoader* target = job->target;
+                        QMetaObject::invokeMethod(
+                            target,
+                            [target, serial = job->serial, page = std::move(page)] { target->finish(serial, page); },
+                            Qt::QueuedConnection);
+                    }
+                    job->finished = true;
+                }
+                job->finishedChanged.notify_all();
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had: the navigation still ends, as a page that could not be loaded.
+            QMetaObject::invokeMethod(
+                this,
+                [this, serial, url] {
+                    finish(serial, LoadedPage { {}, {}, url, {} });
+                },
+                Qt::QueuedConnection);
+            return;
+        }
+        m_workers.push_back(Worker { std::move(job), std::move(thread) });
+    }
+
+    QString innerText() const override { return m_page.innerText; }
+    QStringList links() const override { return m_page.links; }
+    QString locationUrl() const override { return m_page.locationUrl; }
+    QString title() const override { return m_page.title; }
+
+private:
+    struct Worker
+    {
+        std::shared_ptr<Job> job;
+        std::thread thread;
+    };
+
+    // Runs on the loader's thread. Any slot may navigate anew or delete the loader, so after
+    // each signal the rest of this navigation's events go only if it is still the current one.
+    void finish(quint64 serial, const LoadedPage& page)
+    {
+        if (serial != m_serial)
+            return;
+        m_page = page;
+        const QPointer<HttpPageLoader> self(this);
+        const auto stillCurrent = [&] {
+            return self && m_serial == serial;
+        };
+
+        Q_EMIT progressChange(100, 100);
+        if (!stillCurrent())
+            return;
+        Q_EMIT titleChange(m_page.title);
+        if (!stillCurrent())
+            return;
+        Q_EMIT documentComplete(m_page.locationUrl);
+        if (!stillCurrent())
+            return;
+        Q_EMIT progressChange(0, 0);
+    }
+
+    void reapFinishedWorkers()
+    {
+        std::erase_if(m_workers, [](Worker& worker) {
+            bool finished;
+            {
+                const std::lock_guard lock(worker.job->mutex);
+                finished = worker.job->finished;
+            }
+            if (finished)
+                worker.thread.join();
+            return finished;
+        });
+    }
+
+    FetchLimits m_limits;
+    quint64 m_serial = 0;
+    LoadedPage m_page;
+    std::vector<Worker> m_workers;
+};
+
+} // namespace
+
+std::unique_ptr<PageLoader> createHttpPageLoader(const FetchLimits& limits, QObject* parent)
+{
+    return std::make_unique<HttpPageLoader>(limits, parent);
 }
 
 } // namespace veldrin

@@ -5,7 +5,6 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-
 #include <memory>
 
 namespace veldrin {
@@ -17,6 +16,15 @@ namespace veldrin {
 // order: an empty document when the page could not be had (location is then the requested
 // address). A new navigate() abandons the one in progress; nothing of the abandoned one is
 // delivered afterwards. Calling navigate() from a slot of documentComplete is allowed.
+//
+// The events of one navigation, each queued, never emitted from inside navigate():
+//   progressChange(0, 100)    soon after navigate()
+//   progressChange(100, 100)  the page is in: the document below is already set
+//   titleChange(title)
+//   documentComplete(locationUrl)
+//   progressChange(0, 0)      idle again
+// A slot that navigates anew (or destroys the loader) ends this sequence where it stands.
+// Every navigation ends: the fetch limits bound how long a page may take.
 class PageLoader : public QObject
 {
     Q_OBJECT
