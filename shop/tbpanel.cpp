@@ -1,5 +1,7 @@
 #include "shop/tbpanel.h"
 
+#include "app/panellayout.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -29,21 +31,22 @@ constexpr FigureBox FigureBoxes[] = {
 TbPanel::TbPanel(Context& context, QWidget* parent)
     : ToolPanel(context, QStringLiteral("frmTB"), QStringLiteral("淘宝商户信用"), parent)
 {
-    addLabel(QStringLiteral("lblTB"), QStringLiteral("店铺名称："), twipsRect(240, 480, 1320, 300));
-    m_txtTB = addLineEdit(QStringLiteral("txtTB"), twipsRect(1680, 450, 2895, 360));
-    m_cmdTBCX = addButton(QStringLiteral("cmdTBCX"), QStringLiteral("查询"), twipsRect(4695, 420, 1095, 420));
+    const layout::InputRow row = layout::inputRowAt(420);
+    addLabel(QStringLiteral("lblTB"), QStringLiteral("店铺名称："), row.prompt);
+    m_txtTB = addLineEdit(QStringLiteral("txtTB"), row.box);
+    m_cmdTBCX = addButton(QStringLiteral("cmdTBCX"), QStringLiteral("查询"), row.button);
 
     addLabel(QStringLiteral("Label9"), QStringLiteral("查询后将查询结果输入在下边，然后按“开始评估”进行评估"),
-             twipsRect(240, 1200, 5550, 300));
+             layout::lineAt(1200));
     int top = 1620;
     for (const FigureBox& figure : FigureBoxes) {
         addLabel(QString::fromUtf16(figure.captionName), QString::fromUtf16(figure.caption),
-                 twipsRect(240, top + 30, 1320, 300));
-        addLineEdit(QString::fromUtf16(figure.boxName), twipsRect(1680, top, 1500, 360))
+                 QRect(240, top + 30, 1320, 300));
+        addLineEdit(QString::fromUtf16(figure.boxName), QRect(1680, top, 1500, 360))
             ->setToolTip(QString::fromUtf16(figure.hint));
         top += 420;
     }
-    m_Command13 = addButton(QStringLiteral("Command13"), QStringLiteral("开始评估"), twipsRect(3420, 2430, 1455, 420));
+    m_Command13 = addButton(QStringLiteral("Command13"), QStringLiteral("开始评估"), QRect(3420, 2430, 1455, 420));
 
     connect(m_cmdTBCX, &QPushButton::clicked, this, [this] { cmdTBCX_Click(); });
     connect(m_Command13, &QPushButton::clicked, this, [this] { Command13_Click(); });

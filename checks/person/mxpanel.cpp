@@ -1,5 +1,7 @@
 #include "checks/person/mxpanel.h"
 
+#include "app/panellayout.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,9 +11,10 @@ namespace veldrin {
 MxPanel::MxPanel(Context& context, QWidget* parent)
     : ToolPanel(context, QStringLiteral("frmMX"), QStringLiteral("明星知名度查询"), parent)
 {
-    addLabel(QStringLiteral("lblMXName"), QStringLiteral("明星姓名："), twipsRect(240, 480, 1320, 300));
-    m_txtMXName = addLineEdit(QStringLiteral("txtMXName"), twipsRect(1680, 450, 2895, 360));
-    m_cmdMXCX = addButton(QStringLiteral("cmdMXCX"), QStringLiteral("查询"), twipsRect(4695, 420, 1095, 420));
+    const layout::InputRow row = layout::inputRowAt(420);
+    addLabel(QStringLiteral("lblMXName"), QStringLiteral("明星姓名："), row.prompt);
+    m_txtMXName = addLineEdit(QStringLiteral("txtMXName"), row.box);
+    m_cmdMXCX = addButton(QStringLiteral("cmdMXCX"), QStringLiteral("查询"), row.button);
 
     connect(m_cmdMXCX, &QPushButton::clicked, this, [this] { cmdMXCX_Click(); });
     // The name box has no key handler and refuses nothing. Enter in it acts like the window's

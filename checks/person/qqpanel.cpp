@@ -1,5 +1,7 @@
 #include "checks/person/qqpanel.h"
 
+#include "app/panellayout.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,9 +11,10 @@ namespace veldrin {
 QqPanel::QqPanel(Context& context, QWidget* parent)
     : ToolPanel(context, QStringLiteral("frmQQ"), QStringLiteral("QQ在线查询"), parent)
 {
-    addLabel(QStringLiteral("Label5"), QStringLiteral("输入QQ号："), twipsRect(240, 480, 1320, 300));
-    m_Text4 = addLineEdit(QStringLiteral("Text4"), twipsRect(1680, 450, 2895, 360));
-    m_Command9 = addButton(QStringLiteral("Command9"), QStringLiteral("查询"), twipsRect(4695, 420, 1095, 420));
+    const layout::InputRow row = layout::inputRowAt(420);
+    addLabel(QStringLiteral("Label5"), QStringLiteral("输入QQ号："), row.prompt);
+    m_Text4 = addLineEdit(QStringLiteral("Text4"), row.box);
+    m_Command9 = addButton(QStringLiteral("Command9"), QStringLiteral("查询"), row.button);
 
     connect(m_Command9, &QPushButton::clicked, this, [this] { Command9_Click(); });
     attachKeyHandler(m_Text4, [this](int& k) { Text4_KeyPress(k); });

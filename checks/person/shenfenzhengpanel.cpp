@@ -1,5 +1,7 @@
 #include "checks/person/shenfenzhengpanel.h"
 
+#include "app/panellayout.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,18 +28,19 @@ constexpr LabelText ResultLabels[] = {
 ShenFenZhengPanel::ShenFenZhengPanel(Context& context, QWidget* parent)
     : ToolPanel(context, QStringLiteral("frmShenFenZheng"), QStringLiteral("身份证校验"), parent)
 {
-    addLabel(QStringLiteral("lblShuRuSFZ"), QStringLiteral("输入身份证："), twipsRect(240, 480, 1320, 300));
-    m_txtShenFenZheng = addLineEdit(QStringLiteral("txtShenFenZheng"), twipsRect(1680, 450, 2895, 360));
+    const layout::InputRow row = layout::inputRowAt(420);
+    addLabel(QStringLiteral("lblShuRuSFZ"), QStringLiteral("输入身份证："), row.prompt);
+    m_txtShenFenZheng = addLineEdit(QStringLiteral("txtShenFenZheng"), row.box);
     m_cmdShenFenZhengChaXun
-        = addButton(QStringLiteral("cmdShenFenZhengChaXun"), QStringLiteral("查询"), twipsRect(4695, 420, 1095, 420));
+        = addButton(QStringLiteral("cmdShenFenZhengChaXun"), QStringLiteral("查询"), row.button);
 
     int top = 1140;
     for (const LabelText& label : ResultLabels) {
         m_resultLabels.append(addLabel(QString::fromUtf16(label.name), QString::fromUtf16(label.caption),
-                                       twipsRect(240, top, 5550, 300)));
+                                       layout::lineAt(top)));
         top += 360;
     }
-    addLabel(QStringLiteral("lblSFZZZ"), QString(), twipsRect(240, 4320, 5550, 300));
+    addLabel(QStringLiteral("lblSFZZZ"), QString(), layout::lineAt(4320));
 
     connect(m_cmdShenFenZhengChaXun, &QPushButton::clicked, this, [this] { cmdShenFenZhengChaXun_Click(); });
     attachKeyHandler(m_txtShenFenZheng, [this](int& k) { txtShenFenZheng_KeyPress(k); });

@@ -1,5 +1,7 @@
 #include "checks/person/shoujipanel.h"
 
+#include "app/panellayout.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -29,18 +31,19 @@ const QString IdleStatus = QStringLiteral("准备就绪");
 ShouJiPanel::ShouJiPanel(Context& context, QWidget* parent)
     : ToolPanel(context, QStringLiteral("frmShouJi"), QStringLiteral("手机归属查询"), parent)
 {
-    addLabel(QStringLiteral("lblShouJiHao"), QStringLiteral("手机号："), twipsRect(240, 480, 1320, 300));
-    m_txtShouJi = addLineEdit(QStringLiteral("txtShouJi"), twipsRect(1680, 450, 2895, 360));
+    const layout::InputRow row = layout::inputRowAt(420);
+    addLabel(QStringLiteral("lblShouJiHao"), QStringLiteral("手机号："), row.prompt);
+    m_txtShouJi = addLineEdit(QStringLiteral("txtShouJi"), row.box);
     m_cmdShouJiChaXun
-        = addButton(QStringLiteral("cmdShouJiChaXun"), QStringLiteral("查询"), twipsRect(4695, 420, 1095, 420));
+        = addButton(QStringLiteral("cmdShouJiChaXun"), QStringLiteral("查询"), row.button);
 
     int top = 1140;
     for (const LabelText& label : ResultLabels) {
         m_resultLabels.append(addLabel(QString::fromUtf16(label.name), QString::fromUtf16(label.caption),
-                                       twipsRect(240, top, 5550, 300)));
+                                       layout::lineAt(top)));
         top += 360;
     }
-    m_lblShouJiZZ = addLabel(QStringLiteral("lblShouJiZZ"), IdleStatus, twipsRect(240, 4320, 5550, 300));
+    m_lblShouJiZZ = addLabel(QStringLiteral("lblShouJiZZ"), IdleStatus, layout::lineAt(4320));
 
     connect(m_cmdShouJiChaXun, &QPushButton::clicked, this, [this] { cmdShouJiChaXun_Click(); });
     attachKeyHandler(m_txtShouJi, [this](int& k) { txtShouJi_KeyPress(k); });

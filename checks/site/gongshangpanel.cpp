@@ -1,6 +1,6 @@
 #include "checks/site/gongshangpanel.h"
 
-#include "checks/site/sitepanelparts.h"
+#include "app/panellayout.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -76,7 +76,7 @@ GongShangPanel::GongShangPanel(Context& context, QWidget* parent)
     auto link = [answer](const QString& name, int top) {
         auto* label = placeIn(new QLabel(QStringLiteral("http:///"), answer), name, QRect(1800, top, 3495, 300));
         label->setEnabled(false);
-        site::setTextColour(label, site::linkBlue);
+        layout::setTextColour(label, layout::linkBlue);
         return label;
     };
     m_Label3 = link(QStringLiteral("Label3"), 480);

@@ -1,6 +1,6 @@
 #include "checks/site/icppanel.h"
 
-#include "checks/site/sitepanelparts.h"
+#include "app/panellayout.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -11,7 +11,7 @@ namespace veldrin {
 IcpPanel::IcpPanel(Context& context, QWidget* parent)
     : ToolPanel(context, QStringLiteral("frmICP"), QStringLiteral("ICP证书"), parent)
 {
-    const site::InputRow row = site::inputRowAt(360);
+    const layout::InputRow row = layout::inputRowAt(360);
     addLabel(QStringLiteral("Label23"), QStringLiteral("网址："), row.prompt);
     m_txtICP = addLineEdit(QStringLiteral("txtICP"), row.box);
     m_Command6 = addButton(QStringLiteral("Command6"), QStringLiteral("查询"), row.button);

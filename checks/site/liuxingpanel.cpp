@@ -1,6 +1,6 @@
 #include "checks/site/liuxingpanel.h"
 
-#include "checks/site/sitepanelparts.h"
+#include "app/panellayout.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -28,7 +28,7 @@ LiuXingPanel::LiuXingPanel(Context& context, QWidget* parent)
 {
     // Two lookups share the one address box, so the box takes the whole row and the two
     // buttons stand under it.
-    const site::InputRow row = site::inputRowAt(360);
+    const layout::InputRow row = layout::inputRowAt(360);
     addLabel(QStringLiteral("lblLiuXingURL"), QStringLiteral("网址："), row.prompt);
     m_txtLiuXing
         = addLineEdit(QStringLiteral("txtLiuXing"), row.box.adjusted(0, 0, row.button.right() - row.box.right(), 0));
@@ -36,10 +36,10 @@ LiuXingPanel::LiuXingPanel(Context& context, QWidget* parent)
                                    QRect(row.box.left(), 840, 2100, 405));
     m_cmdShouLuChaXun = addButton(QStringLiteral("cmdShouLuChaXun"), QStringLiteral("查询收录数量"),
                                   QRect(row.box.left() + 2250, 840, 2100, 405));
-    m_lblLiuXing = addLabel(QStringLiteral("lblLiuXing"), popularityCaption(), site::lineAt(1500));
-    m_lblShouLu = addLabel(QStringLiteral("lblShouLu"), indexCountCaption(), site::lineAt(1920));
-    QLabel* status = addLabel(QStringLiteral("lblLiuXingZZ"), QString(), site::lineAt(4260));
-    site::setTextColour(status, site::statusBlue);
+    m_lblLiuXing = addLabel(QStringLiteral("lblLiuXing"), popularityCaption(), layout::lineAt(1500));
+    m_lblShouLu = addLabel(QStringLiteral("lblShouLu"), indexCountCaption(), layout::lineAt(1920));
+    QLabel* status = addLabel(QStringLiteral("lblLiuXingZZ"), QString(), layout::lineAt(4260));
+    layout::setTextColour(status, layout::statusBlue);
 
     connect(m_cmdLiuXingChaXun, &QPushButton::clicked, this, [this] { cmdLiuXingChaXun_Click(); });
     connect(m_cmdShouLuChaXun, &QPushButton::clicked, this, [this] { cmdShouLuChaXun_Click(); });

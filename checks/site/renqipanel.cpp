@@ -1,6 +1,6 @@
 #include "checks/site/renqipanel.h"
 
-#include "checks/site/sitepanelparts.h"
+#include "app/panellayout.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -11,14 +11,14 @@ namespace veldrin {
 RenQiPanel::RenQiPanel(Context& context, QWidget* parent)
     : ToolPanel(context, QStringLiteral("frmRenQi"), QStringLiteral("网站人气排名"), parent)
 {
-    const site::InputRow row = site::inputRowAt(360);
+    const layout::InputRow row = layout::inputRowAt(360);
     addLabel(QStringLiteral("lblRenQiURL"), QStringLiteral("网址："), row.prompt);
     m_txtRenQi = addLineEdit(QStringLiteral("txtRenQi"), row.box);
     m_cmdRenQiChaxun = addButton(QStringLiteral("cmdRenQiChaxun"), QStringLiteral("查询"), row.button);
-    addLabel(QStringLiteral("lblRenQi"), QStringLiteral("全球流量排名："), site::lineAt(1080));
-    addLabel(QStringLiteral("lblZG"), QStringLiteral("中国流量排名："), site::lineAt(1500));
-    QLabel* status = addLabel(QStringLiteral("lblRenQiZZ"), QString(), site::lineAt(4260));
-    site::setTextColour(status, site::statusBlue);
+    addLabel(QStringLiteral("lblRenQi"), QStringLiteral("全球流量排名："), layout::lineAt(1080));
+    addLabel(QStringLiteral("lblZG"), QStringLiteral("中国流量排名："), layout::lineAt(1500));
+    QLabel* status = addLabel(QStringLiteral("lblRenQiZZ"), QString(), layout::lineAt(4260));
+    layout::setTextColour(status, layout::statusBlue);
 
     connect(m_cmdRenQiChaxun, &QPushButton::clicked, this, [this] { cmdRenQiChaxun_Click(); });
     attachKeyHandler(m_txtRenQi, [this](int& k) { txtRenQi_KeyPress(k); });

@@ -1,6 +1,6 @@
 #include "checks/site/slpanel.h"
 
-#include "checks/site/sitepanelparts.h"
+#include "app/panellayout.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -12,11 +12,11 @@ namespace veldrin {
 SlPanel::SlPanel(Context& context, QWidget* parent)
     : ToolPanel(context, QStringLiteral("frmSL"), QStringLiteral("网站主机数量查询"), parent)
 {
-    const site::InputRow row = site::inputRowAt(360);
+    const layout::InputRow row = layout::inputRowAt(360);
     addLabel(QStringLiteral("Label7"), QStringLiteral("域名："), row.prompt);
     m_txtSLURL = addLineEdit(QStringLiteral("txtSLURL"), row.box);
     m_cmdGO = addButton(QStringLiteral("cmdGO"), QStringLiteral("查询"), row.button);
-    m_txtSLJG = addTextBox(QStringLiteral("txtSLJG"), site::lineAt(900, 3675));
+    m_txtSLJG = addTextBox(QStringLiteral("txtSLJG"), layout::lineAt(900, 3675));
     m_txtSLJG->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     connect(m_cmdGO, &QPushButton::clicked, this, [this] { cmdGO_Click(); });

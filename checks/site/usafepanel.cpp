@@ -1,6 +1,6 @@
 #include "checks/site/usafepanel.h"
 
-#include "checks/site/sitepanelparts.h"
+#include "app/panellayout.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -11,15 +11,15 @@ namespace veldrin {
 USafePanel::USafePanel(Context& context, QWidget* parent)
     : ToolPanel(context, QStringLiteral("frmUSafe"), QStringLiteral("网址安全检查"), parent)
 {
-    addLabel(QStringLiteral("Label13"), QStringLiteral("网址安全情况检查："), site::lineAt(360));
-    const site::InputRow safety = site::inputRowAt(720);
+    addLabel(QStringLiteral("Label13"), QStringLiteral("网址安全情况检查："), layout::lineAt(360));
+    const layout::InputRow safety = layout::inputRowAt(720);
     addLabel(QStringLiteral("Label14"), QStringLiteral("网址："), safety.prompt);
     m_txtUS = addLineEdit(QStringLiteral("txtUS"), safety.box);
     m_txtUS->setToolTip(QStringLiteral("输入网址查询其安全性"));
     QPushButton* cmdUS = addButton(QStringLiteral("cmdUS"), QStringLiteral("测试"), safety.button);
 
-    addLabel(QStringLiteral("Label34"), QStringLiteral("网页挂马查询："), site::lineAt(3180));
-    const site::InputRow malware = site::inputRowAt(3540);
+    addLabel(QStringLiteral("Label34"), QStringLiteral("网页挂马查询："), layout::lineAt(3180));
+    const layout::InputRow malware = layout::inputRowAt(3540);
     addLabel(QStringLiteral("Label35"), QStringLiteral("网址："), malware.prompt);
     m_txtGM = addLineEdit(QStringLiteral("txtGM"), malware.box);
     m_txtGM->setToolTip(QStringLiteral("输入网址，查询其安全性，可输入详细页面"));

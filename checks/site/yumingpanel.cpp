@@ -1,6 +1,6 @@
 #include "checks/site/yumingpanel.h"
 
-#include "checks/site/sitepanelparts.h"
+#include "app/panellayout.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -12,11 +12,11 @@ namespace veldrin {
 YuMingPanel::YuMingPanel(Context& context, QWidget* parent)
     : ToolPanel(context, QStringLiteral("frmYuMing"), QStringLiteral("域名信息查询"), parent)
 {
-    const site::InputRow row = site::inputRowAt(360);
+    const layout::InputRow row = layout::inputRowAt(360);
     addLabel(QStringLiteral("lblYuMing"), QStringLiteral("域名："), row.prompt);
     m_txtYuMing = addLineEdit(QStringLiteral("txtYuMing"), row.box);
     m_cmdYuMingChaXun = addButton(QStringLiteral("cmdYuMingChaXun"), QStringLiteral("查询"), row.button);
-    m_txtYuMingJG = addTextBox(QStringLiteral("txtYuMingJG"), site::lineAt(900, 3675));
+    m_txtYuMingJG = addTextBox(QStringLiteral("txtYuMingJG"), layout::lineAt(900, 3675));
     m_txtYuMingJG->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     connect(m_cmdYuMingChaXun, &QPushButton::clicked, this, [this] { cmdYuMingChaXun_Click(); });

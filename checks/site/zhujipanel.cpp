@@ -1,6 +1,6 @@
 #include "checks/site/zhujipanel.h"
 
-#include "checks/site/sitepanelparts.h"
+#include "app/panellayout.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -22,15 +22,15 @@ QString addressCaption()
 ZhuJiPanel::ZhuJiPanel(Context& context, QWidget* parent)
     : ToolPanel(context, QStringLiteral("frmZhuJi"), QStringLiteral("主机地址所在地"), parent)
 {
-    const site::InputRow row = site::inputRowAt(360);
+    const layout::InputRow row = layout::inputRowAt(360);
     addLabel(QStringLiteral("lblZZURL"), QStringLiteral("网址："), row.prompt);
     m_txtZhuJi = addLineEdit(QStringLiteral("txtZhuJi"), row.box);
     m_cmdZhuJiChaXun = addButton(QStringLiteral("cmdZhuJiChaXun"), QStringLiteral("查询"), row.button);
-    m_lblZhuJiIP = addLabel(QStringLiteral("lblZhuJiIP"), addressCaption(), site::lineAt(960));
-    addLabel(QStringLiteral("lblZhuJiDZ"), QStringLiteral("主机所在地："), site::lineAt(1380));
-    addTextBox(QStringLiteral("txtZhuJiJG"), site::lineAt(1740, 2340));
-    QLabel* status = addLabel(QStringLiteral("lblZhuJi"), QStringLiteral("准备就绪"), site::lineAt(4260));
-    site::setTextColour(status, site::statusBlue);
+    m_lblZhuJiIP = addLabel(QStringLiteral("lblZhuJiIP"), addressCaption(), layout::lineAt(960));
+    addLabel(QStringLiteral("lblZhuJiDZ"), QStringLiteral("主机所在地："), layout::lineAt(1380));
+    addTextBox(QStringLiteral("txtZhuJiJG"), layout::lineAt(1740, 2340));
+    QLabel* status = addLabel(QStringLiteral("lblZhuJi"), QStringLiteral("准备就绪"), layout::lineAt(4260));
+    layout::setTextColour(status, layout::statusBlue);
 
     connect(m_cmdZhuJiChaXun, &QPushButton::clicked, this, [this] { cmdZhuJiChaXun_Click(); });
     attachKeyHandler(m_txtZhuJi, [this](int& k) { txtZhuJi_KeyPress(k); });

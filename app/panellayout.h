@@ -5,9 +5,9 @@
 #include <QRect>
 #include <QWidget>
 
-namespace veldrin::site {
+namespace veldrin::layout {
 
-// Text colours of the site panels' labels.
+// Text colours of the panels' labels.
 inline const QColor statusBlue(0, 0, 255);
 inline const QColor warningRed(192, 0, 0);
 inline const QColor linkBlue(0, 0, 192);
@@ -33,13 +33,13 @@ struct InputRow
 
 inline InputRow inputRowAt(int top)
 {
-    return InputRow { QRect(240, top + 45, 1005, 300), QRect(1260, top + 30, 3120, 345), QRect(4500, top, 1275, 405) };
+    return InputRow { QRect(240, top + 60, 1320, 300), QRect(1680, top + 30, 2895, 360), QRect(4695, top, 1095, 420) };
 }
 
 // The full inner width of a panel, for explanation, result and status lines.
 inline QRect lineAt(int top, int height = 300)
 {
-    return QRect(240, top, 5535, height);
+    return QRect(240, top, 5550, height);
 }
 
-} // namespace veldrin::site
+} // namespace veldrin::layout
