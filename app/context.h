@@ -44,6 +44,25 @@ public:
     virtual void endNow() = 0;
 };
 
+class InstanceGuard
+{
+public:
+    virtual ~InstanceGuard() = default;
+    // True when another instance of the program already ran when this process first asked.
+    // The answer is fixed at that first question, so a later one never mistakes this
+    // process's own hold for another instance.
+    virtual bool anotherInstanceRunning() = 0;
+};
+
+class WindowHotKey
+{
+public:
+    virtual ~WindowHotKey() = default;
+    // From now on Alt+A, pressed anywhere on the desktop, brings `window` forward. Where the
+    // platform offers no global key, nothing happens; the caller is not told either way.
+    virtual void registerAltA(QWidget* window) = 0;
+};
+
 using PageLoaderFactory = std::function<std::unique_ptr<PageLoader>(QObject* parent)>;
 
 // Everything a window or panel needs from outside itself. Production builds it once in
@@ -53,6 +72,8 @@ struct Context
     Dialogs* dialogs = nullptr;
     Shell* shell = nullptr;
     ProcessControl* process = nullptr;
+    InstanceGuard* instance = nullptr;
+    WindowHotKey* hotKey = nullptr;
     ServiceTable services = ServiceTable::defaults();
     FetchLimits fetchLimits;
     QString programFolder;

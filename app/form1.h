@@ -85,13 +85,20 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildFrame();      // containers, group column, group frames, tool buttons, intro panel
-    void buildMenus();      // menu bar and its handlers
+    enum Group { Basic, Intermediate, Advanced };
+
+    void buildFrame();    // containers, group column, group frames, tool buttons, intro panel
+    void buildPanels();   // the fifteen tool panels, in their one rectangle
+    void buildContacts(); // the two clickable contact labels
+    void buildMenus();    // menu bar and its handlers
     void Form_Activate();
+    void openGroup(Group group);
     void showToolPanel(ToolPanel* panel);
     void openLink(const QString& target);
+    void openReportPage(const QString& path);
 
     Context& m_context;
 
@@ -101,6 +108,10 @@ private:
     QFrame* frmZhongJi = nullptr;
     QFrame* frmGaoji = nullptr;
     QFrame* Picture1 = nullptr;
+    QLabel* Label11 = nullptr;
+    QLabel* Label12 = nullptr;
+    QLabel* Label21 = nullptr;
+    QLabel* Label6 = nullptr;
     QPushButton* cmdChuJi = nullptr;
     QPushButton* cmdZhongJi = nullptr;
     QPushButton* cmdGaoji = nullptr;

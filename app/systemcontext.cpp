@@ -44,12 +44,25 @@ void SystemProcess::endNow()
     std::_Exit(0);
 }
 
+SystemInstanceGuard::SystemInstanceGuard()
+    : m_lock(InstanceLock::defaultPath())
+{
+}
+
+bool SystemInstanceGuard::anotherInstanceRunning()
+{
+    // A lock that cannot be had at all says nothing about another instance: run.
+    return m_lock.acquire() == InstanceLock::State::HeldElsewhere;
+}
+
 Context SystemSeams::context(const QString& programFolder)
 {
     Context context;
     context.dialogs = &dialogs;
     context.shell = &shell;
     context.process = &process;
+    context.instance = &instance;
+    context.hotKey = &hotKey;
     context.programFolder = programFolder;
     context.makePageLoader = [limits = context.fetchLimits](QObject* parent) {
         return createHttpPageLoader(limits, parent);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/context.h"
+#include "app/x11hotkey.h"
+#include "platform/instancelock.h"
 
 namespace veldrin {
 
@@ -23,12 +25,25 @@ public:
     [[noreturn]] void endNow() override;
 };
 
+// The per-user instance lock, taken at the first question and held until the process ends.
+class SystemInstanceGuard final : public InstanceGuard
+{
+public:
+    SystemInstanceGuard();
+    bool anotherInstanceRunning() override;
+
+private:
+    InstanceLock m_lock;
+};
+
 // Lives as long as the program; the context points into it.
 struct SystemSeams
 {
     SystemDialogs dialogs;
     SystemShell shell;
     SystemProcess process;
+    SystemInstanceGuard instance;
+    X11HotKey hotKey;
 
     Context context(const QString& programFolder);
 };

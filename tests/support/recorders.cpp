@@ -19,6 +19,8 @@ TestSeams::TestSeams(const QString& host, int port)
     context.dialogs = &dialogs;
     context.shell = &shell;
     context.process = &process;
+    context.instance = &instance;
+    context.hotKey = &hotKey;
     context.services.pointAllAt(host, port);
     context.fetchLimits = shortLimits();
     context.programFolder = QCoreApplication::applicationDirPath();

@@ -41,6 +41,26 @@ public:
     int endCount = 0;
 };
 
+// Answers the single-instance question as told, and counts the questions.
+class FakeInstanceGuard final : public InstanceGuard
+{
+public:
+    bool anotherInstanceRunning() override
+    {
+        ++askCount;
+        return otherInstance;
+    }
+    bool otherInstance = false;
+    int askCount = 0;
+};
+
+class RecordingHotKey final : public WindowHotKey
+{
+public:
+    void registerAltA(QWidget* window) override { windows.append(window); }
+    QList<QWidget*> windows;
+};
+
 // Recorders plus a context whose services all point at `host:port` (a fixture server) and
 // whose time-outs are short, so failing cases end quickly.
 struct TestSeams
@@ -48,6 +68,8 @@ struct TestSeams
     RecordingDialogs dialogs;
     RecordingShell shell;
     RecordingProcess process;
+    FakeInstanceGuard instance;
+    RecordingHotKey hotKey;
     Context context;
 
     explicit TestSeams(const QString& host = QStringLiteral("127.0.0.1"), int port = 9);
