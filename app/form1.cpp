@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include "app/panellayout.h"
 #include "app/toolpanel.h"
 #include "checks/person/mxpanel.h"
 #include "checks/person/qqpanel.h"
@@ -92,35 +93,16 @@ const ToolButton toolButtons[] = {
 
 QFrame* makeFrame(const QString& name, QWidget* parent, QRect twips)
 {
-    auto* frame = new QFrame(parent);
-    frame->setObjectName(name);
+    auto* frame = layout::place(new QFrame(parent), name, twips);
     frame->setFrameShape(QFrame::NoFrame);
-    frame->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     return frame;
 }
 
 QPushButton* makeButton(const QString& name, const QString& caption, QWidget* parent, QRect twips)
 {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
+    auto* button = layout::place(new QPushButton(caption, parent), name, twips);
     button->setAutoDefault(false);
-    button->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     return button;
-}
-
-QLabel* makeLabel(const QString& name, const QString& caption, QWidget* parent, QRect twips)
-{
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-    return label;
-}
-
-void setTextColour(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    widget->setPalette(palette);
 }
 
 } // namespace
@@ -163,9 +145,7 @@ void Form1::buildFrame()
 
     // Directly on the window and outside its visible area: the focus sink, so that no visible
     // control shows a caret after activation.
-    Text5 = new QLineEdit(client);
-    Text5->setObjectName(QStringLiteral("Text5"));
-    Text5->setGeometry(twipsRect(0, -16680, 180, 375));
+    Text5 = layout::place(new QLineEdit(client), QStringLiteral("Text5"), QRect(0, -16680, 180, 375));
 
     // The group column first, the group frames after it, so the frames lie above the column.
     frmJianBie = makeFrame(QStringLiteral("frmJianBie"), frmMain, QRect(120, 120, 2055, 6075));
@@ -194,26 +174,26 @@ void Form1::buildFrame()
     }
 
     Picture1 = makeFrame(QStringLiteral("Picture1"), frmMain, QRect(2400, 1680, 5775, 1215));
-    Label11 = makeLabel(QStringLiteral("Label11"),
-                        QStringLiteral("本软件开发组在分析了数万则网上受骗的案例后，总结出了一整套Veldrin方法，"
-                                       "经过整理后开发了此防骗工具，适用于："),
-                        Picture1, QRect(360, 240, 5055, 495));
+    Label11 = layout::place(
+        new QLabel(QStringLiteral("本软件开发组在分析了数万则网上受骗的案例后，总结出了一整套Veldrin方法，"
+                                  "经过整理后开发了此防骗工具，适用于："),
+                   Picture1),
+        QStringLiteral("Label11"), QRect(360, 240, 5055, 495));
     Label11->setWordWrap(true);
     // Two lines of this text fit the label's height only in a slightly smaller type.
     QFont introFont = Label11->font();
     introFont.setPixelSize(11);
     Label11->setFont(introFont);
-    setTextColour(Label11, QColor(0, 128, 0));
-    Label12 = makeLabel(QStringLiteral("Label12"), QStringLiteral("网络交易、交友、聊天、安全等"), Picture1,
-                        QRect(1680, 840, 2520, 255));
-    setTextColour(Label12, QColor(192, 0, 0));
+    layout::setTextColour(Label11, QColor(0, 128, 0));
+    Label12 = layout::place(new QLabel(QStringLiteral("网络交易、交友、聊天、安全等"), Picture1),
+                            QStringLiteral("Label12"), QRect(1680, 840, 2520, 255));
+    layout::setTextColour(Label12, QColor(192, 0, 0));
 
     Command2 = makeButton(QStringLiteral("Command2"), QStringLiteral("退出"), frmMain, QRect(7560, 5340, 975, 315));
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
 
-    Check1 = new QCheckBox(QStringLiteral("本窗口总在最前面"), frmMain);
-    Check1->setObjectName(QStringLiteral("Check1"));
-    Check1->setGeometry(twipsRect(2760, 5880, 1815, 255));
+    Check1 = layout::place(new QCheckBox(QStringLiteral("本窗口总在最前面"), frmMain), QStringLiteral("Check1"),
+                           QRect(2760, 5880, 1815, 255));
     connect(Check1, &QCheckBox::toggled, this, &Form1::Check1_Click);
 }
 

@@ -3,9 +3,33 @@
 #include <QColor>
 #include <QPalette>
 #include <QRect>
+#include <QString>
 #include <QWidget>
 
+namespace veldrin {
+
+// Layout values are given in twips; the windows are laid out at 15 twips per pixel.
+constexpr int twipsToPixels(int twips)
+{
+    return twips >= 0 ? (twips + 7) / 15 : -((-twips + 7) / 15);
+}
+
+inline QRect twipsRect(int left, int top, int width, int height)
+{
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+}
+
+} // namespace veldrin
+
 namespace veldrin::layout {
+
+// Names a control as the program calls it and places it at a twips rectangle in its parent.
+template<typename W> W* place(W* widget, const QString& name, QRect twips)
+{
+    widget->setObjectName(name);
+    widget->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    return widget;
+}
 
 // Text colours of the panels' labels.
 inline const QColor statusBlue(0, 0, 255);

@@ -10,11 +10,6 @@
 
 namespace veldrin {
 
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
-}
-
 ToolPanel::ToolPanel(Context& context, const QString& objectName, const QString& caption, QWidget* parent)
     : QGroupBox(caption, parent)
     , m_context(context)
@@ -24,53 +19,41 @@ ToolPanel::ToolPanel(Context& context, const QString& objectName, const QString&
     setFlat(true);
 }
 
-namespace {
-
-template<typename W>
-W* place(W* widget, const QString& name, QRect twips)
-{
-    widget->setObjectName(name);
-    widget->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-    return widget;
-}
-
-} // namespace
-
 QLineEdit* ToolPanel::addLineEdit(const QString& name, QRect twips, const QString& text)
 {
-    return place(new QLineEdit(text, this), name, twips);
+    return layout::place(new QLineEdit(text, this), name, twips);
 }
 
 QPlainTextEdit* ToolPanel::addTextBox(const QString& name, QRect twips, const QString& text)
 {
-    return place(new QPlainTextEdit(text, this), name, twips);
+    return layout::place(new QPlainTextEdit(text, this), name, twips);
 }
 
 QPushButton* ToolPanel::addButton(const QString& name, const QString& caption, QRect twips)
 {
-    auto* button = place(new QPushButton(caption, this), name, twips);
+    auto* button = layout::place(new QPushButton(caption, this), name, twips);
     button->setAutoDefault(false);
     return button;
 }
 
 QLabel* ToolPanel::addLabel(const QString& name, const QString& caption, QRect twips)
 {
-    return place(new QLabel(caption, this), name, twips);
+    return layout::place(new QLabel(caption, this), name, twips);
 }
 
 QComboBox* ToolPanel::addComboBox(const QString& name, QRect twips)
 {
-    return place(new QComboBox(this), name, twips);
+    return layout::place(new QComboBox(this), name, twips);
 }
 
 QCheckBox* ToolPanel::addCheckBox(const QString& name, const QString& caption, QRect twips)
 {
-    return place(new QCheckBox(caption, this), name, twips);
+    return layout::place(new QCheckBox(caption, this), name, twips);
 }
 
 QRadioButton* ToolPanel::addRadioButton(const QString& name, const QString& caption, QRect twips)
 {
-    return place(new QRadioButton(caption, this), name, twips);
+    return layout::place(new QRadioButton(caption, this), name, twips);
 }
 
 void ToolPanel::enableUnlessRunning(QWidget* widget)

@@ -2,11 +2,11 @@
 
 #include "app/context.h"
 #include "app/keyfilter.h"
+#include "app/panellayout.h"
 
 #include <QGroupBox>
 #include <QRect>
 #include <QStringList>
-
 #include <functional>
 
 class QCheckBox;
@@ -18,13 +18,6 @@ class QPushButton;
 class QRadioButton;
 
 namespace veldrin {
-
-// Layout values are given in twips; the window is laid out at 15 twips per pixel.
-constexpr int twipsToPixels(int twips)
-{
-    return twips >= 0 ? (twips + 7) / 15 : -((-twips + 7) / 15);
-}
-QRect twipsRect(int left, int top, int width, int height);
 
 // What every tool panel shares: the frame, the widget factories that give each control its
 // name, the key-handler hook, the running-lookup count that keeps a reset from re-enabling

@@ -28,17 +28,9 @@ constexpr std::array<const char16_t*, 53> cityChoices = {
     u"新乡北站分局", u"兴安盟", u"雅安", u"扬州", u"宜昌", u"荥阳", u"云浮", u"镇海",     u"郑州",
 };
 
-// A control inside one of the panel's two inner frames, placed in twips relative to it.
-template<typename W> W* placeIn(W* widget, const QString& name, QRect twips)
-{
-    widget->setObjectName(name);
-    widget->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-    return widget;
-}
-
 QGroupBox* innerFrame(QWidget* panel, const QString& name, const QString& caption, QRect twips)
 {
-    auto* frame = placeIn(new QGroupBox(caption, panel), name, twips);
+    auto* frame = layout::place(new QGroupBox(caption, panel), name, twips);
     // Drawn like the panel around it.
     frame->setFlat(true);
     return frame;
@@ -59,22 +51,24 @@ GongShangPanel::GongShangPanel(Context& context, QWidget* parent)
 {
     QGroupBox* choice
         = innerFrame(this, QStringLiteral("Frame1"), QStringLiteral("请输入选项"), QRect(240, 360, 5535, 1500));
-    auto* province = placeIn(new QRadioButton(QStringLiteral("选择省工商局资料"), choice), QStringLiteral("Option1"),
-                             QRect(240, 420, 2175, 300));
-    m_Combo1 = placeIn(new QComboBox(choice), QStringLiteral("Combo1"), QRect(2520, 390, 1935, 345));
-    placeIn(new QRadioButton(QStringLiteral("选择市工商局资料"), choice), QStringLiteral("Option2"),
-            QRect(240, 960, 2175, 300));
-    m_Combo2 = placeIn(new QComboBox(choice), QStringLiteral("Combo2"), QRect(2520, 930, 1935, 345));
+    auto* province = layout::place(new QRadioButton(QStringLiteral("选择省工商局资料"), choice),
+                                   QStringLiteral("Option1"), QRect(240, 420, 2175, 300));
+    m_Combo1 = layout::place(new QComboBox(choice), QStringLiteral("Combo1"), QRect(2520, 390, 1935, 345));
+    layout::place(new QRadioButton(QStringLiteral("选择市工商局资料"), choice), QStringLiteral("Option2"),
+                  QRect(240, 960, 2175, 300));
+    m_Combo2 = layout::place(new QComboBox(choice), QStringLiteral("Combo2"), QRect(2520, 930, 1935, 345));
     province->setChecked(true);
     m_Combo2->setEnabled(false);
 
     QGroupBox* answer = innerFrame(this, QStringLiteral("Frame2"), QStringLiteral("该地区查询地址如下"),
                                    QRect(240, 2040, 5535, 1500));
-    placeIn(new QLabel(QStringLiteral("工 商 查 询 ："), answer), QStringLiteral("Label1"), QRect(240, 480, 1455, 300));
-    placeIn(new QLabel(QStringLiteral("企业信用查询："), answer), QStringLiteral("Label2"), QRect(240, 960, 1455, 300));
+    layout::place(new QLabel(QStringLiteral("工 商 查 询 ："), answer), QStringLiteral("Label1"),
+                  QRect(240, 480, 1455, 300));
+    layout::place(new QLabel(QStringLiteral("企业信用查询："), answer), QStringLiteral("Label2"),
+                  QRect(240, 960, 1455, 300));
     // No region has been looked up yet: both links are empty and cannot be clicked.
     auto link = [answer](const QString& name, int top) {
-        auto* label = placeIn(new QLabel(QStringLiteral("http:///"), answer), name, QRect(1800, top, 3495, 300));
+        auto* label = layout::place(new QLabel(QStringLiteral("http:///"), answer), name, QRect(1800, top, 3495, 300));
         label->setEnabled(false);
         layout::setTextColour(label, layout::linkBlue);
         return label;
