@@ -56,6 +56,22 @@ QRadioButton* ToolPanel::addRadioButton(const QString& name, const QString& capt
     return layout::place(new QRadioButton(caption, this), name, twips);
 }
 
+QList<QLabel*> ToolPanel::addLabelColumn(std::span<const NamedText> rows, int top, int step)
+{
+    QList<QLabel*> labels;
+    for (const NamedText& row : rows) {
+        labels.append(addLabel(QString::fromUtf16(row.name), QString::fromUtf16(row.text), layout::lineAt(top)));
+        top += step;
+    }
+    return labels;
+}
+
+void ToolPanel::restoreCaptions(const QList<QLabel*>& labels, std::span<const NamedText> rows)
+{
+    for (qsizetype i = 0; i < labels.size() && i < static_cast<qsizetype>(rows.size()); ++i)
+        labels[i]->setText(QString::fromUtf16(rows[i].text));
+}
+
 void ToolPanel::enableUnlessRunning(QWidget* widget)
 {
     if (!lookupRunning())

@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QStringList>
 #include <functional>
+#include <span>
 
 class QCheckBox;
 class QComboBox;
@@ -18,6 +19,13 @@ class QPushButton;
 class QRadioButton;
 
 namespace veldrin {
+
+// A control's name and the text it shows at start, which a reset brings back.
+struct NamedText
+{
+    const char16_t* name;
+    const char16_t* text;
+};
 
 // What every tool panel shares: the frame, the widget factories that give each control its
 // name, the key-handler hook, the running-lookup count that keeps a reset from re-enabling
@@ -56,6 +64,11 @@ protected:
     QComboBox* addComboBox(const QString& name, QRect twips);
     QCheckBox* addCheckBox(const QString& name, const QString& caption, QRect twips);
     QRadioButton* addRadioButton(const QString& name, const QString& caption, QRect twips);
+
+    // Full-width labels stacked from `top` (twips), one per row, each with its start caption.
+    QList<QLabel*> addLabelColumn(std::span<const NamedText> rows, int top, int step = 360);
+    // Gives each label of such a column its start caption again.
+    static void restoreCaptions(const QList<QLabel*>& labels, std::span<const NamedText> rows);
 
     // The lookup of this panel has started or ended. Counted, so overlapping lookups of one
     // panel keep it busy until the last one ends.

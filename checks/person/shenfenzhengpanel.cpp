@@ -10,14 +10,8 @@ namespace veldrin {
 
 namespace {
 
-struct LabelText
-{
-    const char16_t* name;
-    const char16_t* caption;
-};
-
 // The result labels with their idle captions, top to bottom; a reset brings these back.
-constexpr LabelText ResultLabels[] = {
+constexpr NamedText ResultLabels[] = {
     { u"lblXingBie", u"性别：" },
     { u"lblChuSheng", u"出生日期：" },
     { u"lblSFZSuoZai", u"发证地：" },
@@ -34,12 +28,7 @@ ShenFenZhengPanel::ShenFenZhengPanel(Context& context, QWidget* parent)
     m_cmdShenFenZhengChaXun
         = addButton(QStringLiteral("cmdShenFenZhengChaXun"), QStringLiteral("查询"), row.button);
 
-    int top = 1140;
-    for (const LabelText& label : ResultLabels) {
-        m_resultLabels.append(addLabel(QString::fromUtf16(label.name), QString::fromUtf16(label.caption),
-                                       layout::lineAt(top)));
-        top += 360;
-    }
+    m_resultLabels = addLabelColumn(ResultLabels, 1140);
     addLabel(QStringLiteral("lblSFZZZ"), QString(), layout::lineAt(4320));
 
     connect(m_cmdShenFenZhengChaXun, &QPushButton::clicked, this, [this] { cmdShenFenZhengChaXun_Click(); });
@@ -56,8 +45,7 @@ void ShenFenZhengPanel::resetPanel()
     enableUnlessRunning(m_txtShenFenZheng);
     m_txtShenFenZheng->clear();
     enableUnlessRunning(m_cmdShenFenZhengChaXun);
-    for (qsizetype i = 0; i < m_resultLabels.size(); ++i)
-        m_resultLabels[i]->setText(QString::fromUtf16(ResultLabels[i].caption));
+    restoreCaptions(m_resultLabels, ResultLabels);
 }
 
 void ShenFenZhengPanel::cmdShenFenZhengChaXun_Click()

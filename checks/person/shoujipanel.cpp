@@ -10,14 +10,8 @@ namespace veldrin {
 
 namespace {
 
-struct LabelText
-{
-    const char16_t* name;
-    const char16_t* caption;
-};
-
 // The result labels with their idle captions, top to bottom; a reset brings these back.
-constexpr LabelText ResultLabels[] = {
+constexpr NamedText ResultLabels[] = {
     { u"lblChengShi", u"归属：" },
     { u"lblQuHao", u"区号：" },
     { u"lblKaXing", u"卡型：" },
@@ -37,12 +31,7 @@ ShouJiPanel::ShouJiPanel(Context& context, QWidget* parent)
     m_cmdShouJiChaXun
         = addButton(QStringLiteral("cmdShouJiChaXun"), QStringLiteral("查询"), row.button);
 
-    int top = 1140;
-    for (const LabelText& label : ResultLabels) {
-        m_resultLabels.append(addLabel(QString::fromUtf16(label.name), QString::fromUtf16(label.caption),
-                                       layout::lineAt(top)));
-        top += 360;
-    }
+    m_resultLabels = addLabelColumn(ResultLabels, 1140);
     m_lblShouJiZZ = addLabel(QStringLiteral("lblShouJiZZ"), IdleStatus, layout::lineAt(4320));
 
     connect(m_cmdShouJiChaXun, &QPushButton::clicked, this, [this] { cmdShouJiChaXun_Click(); });
@@ -59,8 +48,7 @@ void ShouJiPanel::resetPanel()
     m_txtShouJi->clear();
     enableUnlessRunning(m_txtShouJi);
     enableUnlessRunning(m_cmdShouJiChaXun);
-    for (qsizetype i = 0; i < m_resultLabels.size(); ++i)
-        m_resultLabels[i]->setText(QString::fromUtf16(ResultLabels[i].caption));
+    restoreCaptions(m_resultLabels, ResultLabels);
     m_lblShouJiZZ->setText(IdleStatus);
 }
 
