@@ -80,7 +80,11 @@ struct Context
     PageLoaderFactory makePageLoader;
 
     WebText fetchText(const QString& url) const { return GetWebText(url, fetchLimits); }
-    std::unique_ptr<PageLoader> pageLoader(QObject* parent) const { return makePageLoader(parent); }
+    // Null when the context has no loader factory.
+    std::unique_ptr<PageLoader> pageLoader(QObject* parent) const
+    {
+        return makePageLoader ? makePageLoader(parent) : nullptr;
+    }
 };
 
 } // namespace veldrin

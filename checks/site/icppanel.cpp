@@ -18,8 +18,7 @@ IcpPanel::IcpPanel(Context& context, QWidget* parent)
 
     // A context without a loader maker (or one that makes none) leaves the panel without its
     // loader rather than failing to build the window.
-    if (context.makePageLoader)
-        m_webIcp = context.pageLoader(this);
+    m_webIcp = context.pageLoader(this);
     if (m_webIcp)
         m_webIcp->setObjectName(QStringLiteral("WebICP"));
 
