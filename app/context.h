@@ -6,7 +6,6 @@
 #include "platform/webtext.h"
 
 #include <QString>
-
 #include <functional>
 #include <memory>
 
@@ -15,7 +14,13 @@ class QWidget;
 namespace veldrin {
 
 // Message-box style values: the icon, with one OK button.
-enum MessageStyle { MsgNone = 0, MsgCritical = 16, MsgExclamation = 48, MsgInformation = 64 };
+enum MessageStyle
+{
+    MsgNone = 0,
+    MsgCritical = 16,
+    MsgExclamation = 48,
+    MsgInformation = 64
+};
 
 class Dialogs
 {

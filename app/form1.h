@@ -88,12 +88,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    enum Group { Basic, Intermediate, Advanced };
+    enum Group
+    {
+        Basic,
+        Intermediate,
+        Advanced
+    };
 
-    void buildFrame();    // containers, group column, group frames, tool buttons, intro panel
-    void buildPanels();   // the fifteen tool panels, in their one rectangle
+    void buildFrame(); // containers, group column, group frames, tool buttons, intro panel
+    void buildPanels(); // the fifteen tool panels, in their one rectangle
     void buildContacts(); // the two clickable contact labels
-    void buildMenus();    // menu bar and its handlers
+    void buildMenus(); // menu bar and its handlers
     void Form_Activate();
     void openGroup(Group group);
     void showToolPanel(ToolPanel* panel);

@@ -4,7 +4,6 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-
 #include <algorithm>
 #include <array>
 
@@ -18,12 +17,18 @@ const std::array<QString, 8>& lists()
 {
     static const std::array<QString, 8> texts = {
         QString::fromUtf16(u"~！@#￥%…？&*（）~!@$^_—+<>《》/、\\。，'“”(){}【】[] "), // Common
-        QString::fromUtf16(u"~！@#￥%…？&*（）~!@$^_—+<>《》/、\\。，'“”(){}【】[] QWERTYUIOPASDFGHJKLZXCVBNMqwertyuiopasdfghjklzxcvbnm"), // Letters
-        QString::fromUtf16(u"~！qazwsedcrfvtgbyhnujmiklopQWERTYUIOPASDFGHJKLZCVBNM@#￥%…？&*（）~!@$^_—+<>《》/、\\。，'“”(){}【】[] "), // IdCard
-        QString::fromUtf16(u"~QWERTYUIOPASDFGHJKLZXCVBNMqwertyuiopasdfghjklzxcvbnm.,，。！@#￥%…？&*（）~!@$^_—+<>《》/、\\。，'“”(){}【】[] "), // MobileNumber
-        QString::fromUtf16(u"~QWERTYUIOPASDFGHJKLZXCVBNMqwertyuiopasdfghjklzxcvbnm,.！@#￥%…？&*（）~!@$^_—+<>《》/、\\。，'“”(){}【】[] "), // TelephoneNumber
-        QString::fromUtf16(u"~！@#￥%…？&QWERTYUIOP,-ASDFGHJKLZXCVBNMqwertyuiopasdfghjklzxcvbnm（）~!@$^_—+<>《》/、\\。，'“”(){}【】[] "), // IpAddress
-        QString::fromUtf16(u"~！QWERTYUIOPASDFGHJKLZXCVBNMqwertyuiopasdfghjklzxcvbnm@#￥%…？&*（）~!@$^_—+<>《》/、\\。，'“”(){}【】[] \" '允许输入的字符"), // MessengerNumber
+        QString::fromUtf16(u"~！@#￥%…？&*（）~!@$^_—+<>《》/、\\。，'“”(){}【】[] "
+                           u"QWERTYUIOPASDFGHJKLZXCVBNMqwertyuiopasdfghjklzxcvbnm"), // Letters
+        QString::fromUtf16(u"~！qazwsedcrfvtgbyhnujmiklopQWERTYUIOPASDFGHJKLZCVBNM@#￥%…？&*（）~!@$^_—+<>《》/"
+                           u"、\\。，'“”(){}【】[] "), // IdCard
+        QString::fromUtf16(u"~QWERTYUIOPASDFGHJKLZXCVBNMqwertyuiopasdfghjklzxcvbnm.,，。！@#￥%…？&*（）~!@$^_—+<>《》/"
+                           u"、\\。，'“”(){}【】[] "), // MobileNumber
+        QString::fromUtf16(u"~QWERTYUIOPASDFGHJKLZXCVBNMqwertyuiopasdfghjklzxcvbnm,.！@#￥%…？&*（）~!@$^_—+<>《》/"
+                           u"、\\。，'“”(){}【】[] "), // TelephoneNumber
+        QString::fromUtf16(u"~！@#￥%…？&QWERTYUIOP,-ASDFGHJKLZXCVBNMqwertyuiopasdfghjklzxcvbnm（）~!@$^_—+<>《》/"
+                           u"、\\。，'“”(){}【】[] "), // IpAddress
+        QString::fromUtf16(u"~！QWERTYUIOPASDFGHJKLZXCVBNMqwertyuiopasdfghjklzxcvbnm@#￥%…？&*（）~!@$^_—+<>《》/"
+                           u"、\\。，'“”(){}【】[] \" '允许输入的字符"), // MessengerNumber
         QString::fromUtf16(u"~！@#￥%…？&*（）~!@$^_—+<>《》/、\\。，'“”(){}【】[] \" '允许输入的字符"), // HostList
     };
     return texts;

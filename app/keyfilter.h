@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <functional>
 
 class QLineEdit;
@@ -11,7 +10,17 @@ namespace veldrin {
 
 // The refused-character lists of the input boxes. Only which characters a list holds
 // matters; the texts are kept as they are written.
-enum class RefusedList { Common, Letters, IdCard, MobileNumber, TelephoneNumber, IpAddress, MessengerNumber, HostList };
+enum class RefusedList
+{
+    Common,
+    Letters,
+    IdCard,
+    MobileNumber,
+    TelephoneNumber,
+    IpAddress,
+    MessengerNumber,
+    HostList
+};
 
 const QString& refusedCharacters(RefusedList list);
 

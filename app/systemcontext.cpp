@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
-
 #include <cstdlib>
 
 namespace veldrin {

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <atomic>
 #include <chrono>
 
@@ -23,9 +22,9 @@ struct FetchLimits
 struct HttpResponse
 {
     bool ok = false;
-    QString error;       // why it failed, for the user; empty when ok
-    long status = 0;     // HTTP status of the last answer (not judged by anyone here)
-    QString finalUrl;    // address after redirects; the requested one when nothing answered
+    QString error; // why it failed, for the user; empty when ok
+    long status = 0; // HTTP status of the last answer (not judged by anyone here)
+    QString finalUrl; // address after redirects; the requested one when nothing answered
     QByteArray contentType; // the last answer's Content-Type header, raw
     QByteArray body;
 };

@@ -11,7 +11,7 @@ struct HtmlPage
 {
     QString innerText; // the body's rendered text, line breaks as CR LF
     QStringList links; // href of every <a> and <area> with one, in document order, made absolute
-    QString title;     // the <title> text, white space collapsed
+    QString title; // the <title> text, white space collapsed
 };
 
 // The body's inner text as a browser renders it for a page without style sheets: hidden

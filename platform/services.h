@@ -1,14 +1,14 @@
 #pragma once
 
 #include <QString>
-
 #include <array>
 
 namespace veldrin {
 
 // Every outside service the program reaches. The hosts are ours to choose; paths, query
 // keys and ports belong to the lookups that build the addresses.
-enum class Service {
+enum class Service
+{
     Whois,
     IpLocation,
     MobileLocation,

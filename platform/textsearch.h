@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <optional>
 
 namespace veldrin {
@@ -15,7 +14,7 @@ qsizetype FindLastPos(const QString& needle, const QString& text);
 struct CutPositions
 {
     qsizetype start = 0; // 1-based
-    qsizetype end = 0;   // 1-based, exclusive
+    qsizetype end = 0; // 1-based, exclusive
 };
 
 // The end - start units of `text` from the 1-based `start`. No value when the count is

@@ -9,7 +9,7 @@ namespace veldrin {
 struct WebText
 {
     bool ok = false;
-    QString text;  // the page's visible text when ok
+    QString text; // the page's visible text when ok
     QString error; // the reason when not ok
 };
 

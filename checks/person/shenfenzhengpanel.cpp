@@ -25,8 +25,7 @@ ShenFenZhengPanel::ShenFenZhengPanel(Context& context, QWidget* parent)
     const layout::InputRow row = layout::inputRowAt(420);
     addLabel(QStringLiteral("lblShuRuSFZ"), QStringLiteral("输入身份证："), row.prompt);
     m_txtShenFenZheng = addLineEdit(QStringLiteral("txtShenFenZheng"), row.box);
-    m_cmdShenFenZhengChaXun
-        = addButton(QStringLiteral("cmdShenFenZhengChaXun"), QStringLiteral("查询"), row.button);
+    m_cmdShenFenZhengChaXun = addButton(QStringLiteral("cmdShenFenZhengChaXun"), QStringLiteral("查询"), row.button);
 
     m_resultLabels = addLabelColumn(ResultLabels, 1140);
     addLabel(QStringLiteral("lblSFZZZ"), QString(), layout::lineAt(4320));

@@ -28,8 +28,7 @@ ShouJiPanel::ShouJiPanel(Context& context, QWidget* parent)
     const layout::InputRow row = layout::inputRowAt(420);
     addLabel(QStringLiteral("lblShouJiHao"), QStringLiteral("手机号："), row.prompt);
     m_txtShouJi = addLineEdit(QStringLiteral("txtShouJi"), row.box);
-    m_cmdShouJiChaXun
-        = addButton(QStringLiteral("cmdShouJiChaXun"), QStringLiteral("查询"), row.button);
+    m_cmdShouJiChaXun = addButton(QStringLiteral("cmdShouJiChaXun"), QStringLiteral("查询"), row.button);
 
     m_resultLabels = addLabelColumn(ResultLabels, 1140);
     m_lblShouJiZZ = addLabel(QStringLiteral("lblShouJiZZ"), IdleStatus, layout::lineAt(4320));

@@ -26,8 +26,7 @@ TelWzPanel::TelWzPanel(Context& context, QWidget* parent)
     m_Text3 = addLineEdit(QStringLiteral("Text3"), QRect(2160, 3240, 2415, 360));
     m_Command5 = addButton(QStringLiteral("Command5"), QStringLiteral("查询"), QRect(4695, 3210, 1095, 420));
 
-    m_Command4
-        = addButton(QStringLiteral("Command4"), QStringLiteral("查询Email所在地"), QRect(240, 4080, 2400, 420));
+    m_Command4 = addButton(QStringLiteral("Command4"), QStringLiteral("查询Email所在地"), QRect(240, 4080, 2400, 420));
 
     connect(m_cmdTelChaXun, &QPushButton::clicked, this, [this] { cmdTelChaXun_Click(); });
     connect(m_Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });

@@ -4,22 +4,20 @@
 
 using veldrin::isRefused;
 using veldrin::refusedCharacters;
-using veldrin::refuseListed;
 using veldrin::RefusedList;
+using veldrin::refuseListed;
 
 namespace {
 
-constexpr RefusedList allLists[] = { RefusedList::Common,          RefusedList::Letters,   RefusedList::IdCard,
-                                     RefusedList::MobileNumber,    RefusedList::TelephoneNumber,
-                                     RefusedList::IpAddress,       RefusedList::MessengerNumber,
-                                     RefusedList::HostList };
+constexpr RefusedList allLists[]
+    = { RefusedList::Common,          RefusedList::Letters,   RefusedList::IdCard,          RefusedList::MobileNumber,
+        RefusedList::TelephoneNumber, RefusedList::IpAddress, RefusedList::MessengerNumber, RefusedList::HostList };
 
 // The common list by code point, as the program states it.
-constexpr char16_t commonList[] = { 0x007E, 0xFF01, 0x0040, 0x0023, 0xFFE5, 0x0025, 0x2026, 0xFF1F, 0x0026,
-                                    0x002A, 0xFF08, 0xFF09, 0x007E, 0x0021, 0x0040, 0x0024, 0x005E, 0x005F,
-                                    0x2014, 0x002B, 0x003C, 0x003E, 0x300A, 0x300B, 0x002F, 0x3001, 0x005C,
-                                    0x3002, 0xFF0C, 0x0027, 0x201C, 0x201D, 0x0028, 0x0029, 0x007B, 0x007D,
-                                    0x3010, 0x3011, 0x005B, 0x005D, 0x0020 };
+constexpr char16_t commonList[]
+    = { 0x007E, 0xFF01, 0x0040, 0x0023, 0xFFE5, 0x0025, 0x2026, 0xFF1F, 0x0026, 0x002A, 0xFF08, 0xFF09, 0x007E, 0x0021,
+        0x0040, 0x0024, 0x005E, 0x005F, 0x2014, 0x002B, 0x003C, 0x003E, 0x300A, 0x300B, 0x002F, 0x3001, 0x005C, 0x3002,
+        0xFF0C, 0x0027, 0x201C, 0x201D, 0x0028, 0x0029, 0x007B, 0x007D, 0x3010, 0x3011, 0x005B, 0x005D, 0x0020 };
 
 bool isAsciiLetter(char16_t c)
 {

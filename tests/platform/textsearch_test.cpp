@@ -32,15 +32,15 @@ TEST_P(FindLastPosTest, ReturnsStartOfLastOccurrence)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FindLastPosTest,
-                         ::testing::Values(FindCase { u"ab", u"xabyab", 5 },   // the last one wins
-                                           FindCase { u"aa", u"aaaa", 3 },     // overlaps count
-                                           FindCase { u"A", u"a", 0 },         // exact case
-                                           FindCase { u"：", u"a:b", 0 },      // full width is not half width
-                                           FindCase { u"x", u"", 0 },          // empty text
-                                           FindCase { u"", u"abc", 3 },        // empty needle: the length
-                                           FindCase { u"", u"", 0 },           // both empty
-                                           FindCase { u"abcd", u"abc", 0 },    // longer than the text
-                                           FindCase { u"c", u"abc", 3 },       // at the very end
+                         ::testing::Values(FindCase { u"ab", u"xabyab", 5 }, // the last one wins
+                                           FindCase { u"aa", u"aaaa", 3 }, // overlaps count
+                                           FindCase { u"A", u"a", 0 }, // exact case
+                                           FindCase { u"：", u"a:b", 0 }, // full width is not half width
+                                           FindCase { u"x", u"", 0 }, // empty text
+                                           FindCase { u"", u"abc", 3 }, // empty needle: the length
+                                           FindCase { u"", u"", 0 }, // both empty
+                                           FindCase { u"abcd", u"abc", 0 }, // longer than the text
+                                           FindCase { u"c", u"abc", 3 }, // at the very end
                                            FindCase { u"中文", u"中文x中文", 4 }, // counts UTF-16 units
                                            FindCase { u"b", u"\U0001F600b", 3 })); // a surrogate pair is two units
 
@@ -74,27 +74,27 @@ TEST_P(CutTest, CutsBetweenLastMarkers)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CutTest,
-    ::testing::Values(CutCase { u"axbcy", u"x", 0, u"y", 0, u"bc" },
-                      CutCase { u"axbyxcy", u"x", 0, u"y", 0, u"c" },                 // last occurrences win
-                      CutCase { u"k:v\r\nEND", u"k:", 0, u"END", 2, u"v" },          // b = 2 drops CR LF
-                      CutCase { u"ab[v]", u"[", -1, u"]", 0, u"[v" },                // a = -len keeps the marker
-                      CutCase { u"a:  v;", u":", 1, u";", 0, u" v" },                // a = 1 skips one more
-                      CutCase { u"xy", u"x", 0, u"y", 0, u"" },                      // a count of 0
-                      CutCase { u"abcdefghy", u"x", 0, u"y", 0, std::nullopt },      // start marker absent
-                      CutCase { u"axbc", u"x", 0, u"y", 0, std::nullopt },           // end marker absent
-                      CutCase { u"ayxb", u"x", 0, u"y", 0, std::nullopt },           // end before start
-                      CutCase { u"x", u"x", 5, u"x", -10, u"" }));                   // start past the end
+INSTANTIATE_TEST_SUITE_P(Cases, CutTest,
+                         ::testing::Values(CutCase { u"axbcy", u"x", 0, u"y", 0, u"bc" },
+                                           CutCase { u"axbyxcy", u"x", 0, u"y", 0, u"c" }, // last occurrences win
+                                           CutCase { u"k:v\r\nEND", u"k:", 0, u"END", 2, u"v" }, // b = 2 drops CR LF
+                                           CutCase { u"ab[v]", u"[", -1, u"]", 0, u"[v" }, // a = -len keeps the marker
+                                           CutCase { u"a:  v;", u":", 1, u";", 0, u" v" }, // a = 1 skips one more
+                                           CutCase { u"xy", u"x", 0, u"y", 0, u"" }, // a count of 0
+                                           CutCase { u"abcdefghy", u"x", 0, u"y", 0,
+                                                     std::nullopt }, // start marker absent
+                                           CutCase { u"axbc", u"x", 0, u"y", 0, std::nullopt }, // end marker absent
+                                           CutCase { u"ayxb", u"x", 0, u"y", 0, std::nullopt }, // end before start
+                                           CutCase { u"x", u"x", 5, u"x", -10, u"" })); // start past the end
 
 TEST(CutText, EdgesOfTheText)
 {
     const QString text = QStringLiteral("abcdef");
     EXPECT_EQ(cutText(text, 2, 4), QStringLiteral("bc"));
     EXPECT_EQ(cutText(text, 5, 100), QStringLiteral("ef")); // more than remains: the rest
-    EXPECT_EQ(cutText(text, 8, 9), QString());              // beyond the end: empty
-    EXPECT_EQ(cutText(text, 3, 2), std::nullopt);            // negative count
-    EXPECT_EQ(cutText(text, 0, 3), std::nullopt);            // before position 1
+    EXPECT_EQ(cutText(text, 8, 9), QString()); // beyond the end: empty
+    EXPECT_EQ(cutText(text, 3, 2), std::nullopt); // negative count
+    EXPECT_EQ(cutText(text, 0, 3), std::nullopt); // before position 1
     EXPECT_EQ(cutText(text, -4, 3), std::nullopt);
 }
 

@@ -1,18 +1,16 @@
 #include "support/fixtureserver.h"
 
-#include <httplib.h>
-
-#include <arpa/inet.h>
-#include <iconv.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
+#include <arpa/inet.h>
 #include <condition_variable>
+#include <httplib.h>
+#include <iconv.h>
 #include <mutex>
+#include <netinet/in.h>
 #include <stdexcept>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 namespace veldrin::test {
 
@@ -20,7 +18,15 @@ namespace {
 
 struct Route
 {
-    enum Kind { Page, Redirect, Stall, Drop, Chunked } kind = Page;
+    enum Kind
+    {
+        Page,
+        Redirect,
+        Stall,
+        Drop,
+        Chunked
+    } kind
+        = Page;
     int status = 200;
     std::string contentType;
     std::string body;
@@ -98,27 +104,26 @@ struct FixtureServer::Impl
             break;
         }
         case Route::Drop:
-            res.set_content_provider(
-                100000, "text/html", [](size_t offset, size_t, httplib::DataSink& sink) {
-                    if (offset > 0)
-                        return false; // closes the connection with most of the body missing
-                    const std::string part = "<html><body>partial";
-                    sink.write(part.data(), part.size());
-                    return true;
-                });
+            res.set_content_provider(100000, "text/html", [](size_t offset, size_t, httplib::DataSink& sink) {
+                if (offset > 0)
+                    return false; // closes the connection with most of the body missing
+                const std::string part = "<html><body>partial";
+                sink.write(part.data(), part.size());
+                return true;
+            });
             break;
         case Route::Chunked:
             res.status = route.status;
-            res.set_chunked_content_provider(
-                route.contentType, [body = route.body](size_t offset, httplib::DataSink& sink) {
-                    if (offset >= body.size()) {
-                        sink.done();
-                        return true;
-                    }
-                    const size_t chunk = std::min<size_t>(1024, body.size() - offset);
-                    sink.write(body.data() + offset, chunk);
-                    return true;
-                });
+            res.set_chunked_content_provider(route.contentType,
+                                             [body = route.body](size_t offset, httplib::DataSink& sink) {
+                                                 if (offset >= body.size()) {
+                                                     sink.done();
+                                                     return true;
+                                                 }
+                                                 const size_t chunk = std::min<size_t>(1024, body.size() - offset);
+                                                 sink.write(body.data() + offset, chunk);
+                                                 return true;
+                                             });
             break;
         }
     }
@@ -135,7 +140,8 @@ FixtureServer::FixtureServer()
         throw std::runtime_error("fixture server cannot bind to loopback");
     d->thread = std::thread([this] { d->server.listen_after_bind(); });
 
-    const QString page = QStringLiteral("<html><head><title>测试</title></head><body><p>中文页面</p><p>第二段</p></body></html>");
+    const QString page
+        = QStringLiteral("<html><head><title>测试</title></head><body><p>中文页面</p><p>第二段</p></body></html>");
     setGbkPage(QStringLiteral("/gbk"), page);
     setPage(QStringLiteral("/utf8"), page.toUtf8(), QByteArrayLiteral("text/html; charset=utf-8"));
     setGbkPage(QStringLiteral("/404"), QStringLiteral("<html><body><h1>页面不存在</h1></body></html>"), 404);

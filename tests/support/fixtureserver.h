@@ -4,7 +4,6 @@
 #include <QList>
 #include <QMap>
 #include <QString>
-
 #include <memory>
 
 namespace veldrin::test {
@@ -26,7 +25,7 @@ public:
     {
         QString method;
         QString target; // path and query exactly as sent
-        QString path;   // decoded path
+        QString path; // decoded path
         QMap<QString, QString> headers; // names lower-cased
         QByteArray body;
     };

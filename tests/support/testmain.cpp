@@ -1,5 +1,4 @@
 #include <QApplication>
-
 #include <gtest/gtest.h>
 
 // Every test executable runs with a QApplication on the offscreen platform, so windows can be
