@@ -26,6 +26,8 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 namespace veldrin {
 
@@ -98,9 +100,30 @@ QFrame* makeFrame(const QString& name, QWidget* parent, QRect twips)
     return frame;
 }
 
+// A push button whose caption wraps onto more lines when one is not wide enough, as the tool
+// buttons' captions do ("Email所在地、电话具体位置" takes two). The caption itself is unchanged.
+class WrappingButton final : public QPushButton
+{
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        option.text.clear();
+        painter.drawControl(QStyle::CE_PushButton, option);
+        const QRect textArea = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+        painter.drawItemText(textArea, Qt::AlignCenter | Qt::TextWordWrap, palette(), isEnabled(), text(),
+                             QPalette::ButtonText);
+    }
+};
+
 QPushButton* makeButton(const QString& name, const QString& caption, QWidget* parent, QRect twips)
 {
-    auto* button = layout::place(new QPushButton(caption, parent), name, twips);
+    auto* button = layout::place(new WrappingButton(caption, parent), name, twips);
     button->setAutoDefault(false);
     return button;
 }
