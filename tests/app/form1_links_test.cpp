@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "support/printers.h"
 #include "support/recorders.h"
 
 #include <QAction>
@@ -15,12 +16,9 @@
 
 using namespace veldrin;
 
-namespace {
+using veldrin::test::str;
 
-QString str(const char16_t* text)
-{
-    return QString::fromUtf16(text);
-}
+namespace {
 
 class LinksTest : public ::testing::Test
 {

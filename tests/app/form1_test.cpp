@@ -1,6 +1,7 @@
 #include "app/form1.h"
 #include "app/toolpanel.h"
 #include "checks/site/icppanel.h"
+#include "support/printers.h"
 #include "support/recorders.h"
 
 #include <QApplication>
@@ -16,6 +17,8 @@
 #include <optional>
 
 using namespace veldrin;
+
+using veldrin::test::str;
 
 namespace {
 
@@ -68,11 +71,6 @@ const Button buttons[] = {
     { u"cmdSafe", 2, Kind::PanelTool, u"frmUSafe", u"txtUS" },
     { u"Command7", 2, Kind::PanelTool, u"frmTB" },
 };
-
-QString str(const char16_t* text)
-{
-    return QString::fromUtf16(text);
-}
 
 class MainWindowTest : public ::testing::Test
 {

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "support/printers.h"
 #include "support/recorders.h"
 
 #include <QLabel>
@@ -11,12 +12,9 @@
 
 using namespace veldrin;
 
-namespace {
+using veldrin::test::str;
 
-QString str(const char16_t* text)
-{
-    return QString::fromUtf16(text);
-}
+namespace {
 
 // Text of a text box or caption of a label, as the user sees it.
 QString textOf(QWidget* widget)

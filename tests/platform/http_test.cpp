@@ -1,17 +1,12 @@
 #include "platform/http.h"
 #include "support/fixtureserver.h"
+#include "support/printers.h"
 #include "support/recorders.h"
 
 #include <array>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <thread>
-
-// Readable failures: gtest would print a QString as its raw units.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace veldrin {
 namespace {

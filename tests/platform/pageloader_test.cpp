@@ -1,6 +1,7 @@
 #include "platform/pageloader.h"
 #include "support/fakepageloader.h"
 #include "support/fixtureserver.h"
+#include "support/printers.h"
 #include "support/recorders.h"
 
 #include <QCoreApplication>
@@ -10,18 +11,6 @@
 #include <memory>
 #include <ostream>
 
-// Readable failure messages for the texts compared below.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& list, std::ostream* os)
-{
-    *os << "{ ";
-    for (const QString& text : list)
-        *os << '"' << text.toStdString() << "\" ";
-    *os << '}';
-}
 
 using namespace std::chrono_literals;
 using veldrin::createHttpPageLoader;

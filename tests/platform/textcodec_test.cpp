@@ -1,13 +1,8 @@
 #include "platform/textcodec.h"
+#include "support/printers.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
-
-// Readable failures: gtest would print a QString as its raw units.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace veldrin {
 namespace {

@@ -1,15 +1,10 @@
 #include "platform/webtext.h"
 #include "support/fixtureserver.h"
+#include "support/printers.h"
 #include "support/recorders.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
-
-// Readable failures: gtest would print a QString as its raw units.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace veldrin {
 namespace {

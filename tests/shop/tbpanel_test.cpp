@@ -1,4 +1,5 @@
 #include "shop/tbpanel.h"
+#include "support/printers.h"
 #include "support/recorders.h"
 
 #include <QApplication>
@@ -13,12 +14,9 @@
 using namespace veldrin;
 using veldrin::test::TestSeams;
 
-namespace {
+using veldrin::test::str;
 
-QString str(const char16_t* text)
-{
-    return text ? QString::fromUtf16(text) : QString();
-}
+namespace {
 
 // Typed character by character as key events carrying the text; QTest::keyClicks cannot
 // carry characters outside Latin-1.

@@ -3,6 +3,7 @@
 #include "checks/person/shenfenzhengpanel.h"
 #include "checks/person/shoujipanel.h"
 #include "checks/person/telwzpanel.h"
+#include "support/printers.h"
 #include "support/recorders.h"
 
 #include <QApplication>
@@ -19,12 +20,9 @@
 using namespace veldrin;
 using veldrin::test::TestSeams;
 
-namespace {
+using veldrin::test::str;
 
-QString str(const char16_t* text)
-{
-    return text ? QString::fromUtf16(text) : QString();
-}
+namespace {
 
 // One typed character, carried as the key event's text. QTest::keyClicks cannot carry
 // characters outside Latin-1, and the filters must see Chinese and full-width ones too.

@@ -10,6 +10,7 @@
 #include "checks/site/usafepanel.h"
 #include "checks/site/yumingpanel.h"
 #include "checks/site/zhujipanel.h"
+#include "support/printers.h"
 
 #include <QChar>
 #include <QLabel>
@@ -21,18 +22,6 @@
 #include <memory>
 #include <ostream>
 
-// Readable failure messages for the texts compared in the site panel tests.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& list, std::ostream* os)
-{
-    *os << "{ ";
-    for (const QString& text : list)
-        *os << '"' << text.toStdString() << "\" ";
-    *os << '}';
-}
 
 namespace veldrin::test {
 
