@@ -3,11 +3,13 @@
 #include "platform/http.h"
 #include "platform/pageloader.h"
 #include "platform/services.h"
+#include "platform/waitingfetch.h"
 #include "platform/webtext.h"
 
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QWidget;
 
@@ -83,12 +85,27 @@ struct Context
     FetchLimits fetchLimits;
     QString programFolder;
     PageLoaderFactory makePageLoader;
+    // How page text is had; tests give exact texts per address instead.
+    PageTextFetch pageText = [](const QString& url, const FetchLimits& limits) {
+        return GetWebText(url, limits);
+    };
 
-    WebText fetchText(const QString& url) const { return GetWebText(url, fetchLimits); }
-    // Null when the context has no loader factory.
+    // The only way a lookup or window fetches a page: the service's address with
+    // `pathAndQuery` (whose user part the caller has percent-encoded), within the context's
+    // limits, waited for without taking user input (fetchWaiting). No value when the page
+    // could not be had.
+    std::optional<QString> fetchPage(Service service, const QString& pathAndQuery) const
+    {
+        WebText text = fetchWaiting(pageText, services[service].url(pathAndQuery), fetchLimits);
+        return text.ok ? std::optional<QString>(std::move(text.text)) : std::nullopt;
+    }
+
+    // Never null: without a factory (or when it makes none) every navigation ends as a failed
+    // load, so a lookup on such a loader reports its failure instead of waiting for ever.
     std::unique_ptr<PageLoader> pageLoader(QObject* parent) const
     {
-        return makePageLoader ? makePageLoader(parent) : nullptr;
+        std::unique_ptr<PageLoader> loader = makePageLoader ? makePageLoader(parent) : nullptr;
+        return loader ? std::move(loader) : createFailingPageLoader(QStringLiteral("no page loader"), parent);
     }
 };
 

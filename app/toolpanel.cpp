@@ -1,5 +1,7 @@
 #include "app/toolpanel.h"
 
+#include "app/messages.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -78,12 +80,70 @@ void ToolPanel::enableUnlessRunning(QWidget* widget)
         widget->setEnabled(true);
 }
 
+PageLoader* ToolPanel::addPageLoader(const QString& name)
+{
+    // Owned as a child of the panel, so it lives exactly as long as the lookup that uses it.
+    PageLoader* loader = m_context.pageLoader(this).release();
+    loader->setObjectName(name);
+    return loader;
+}
+
+void ToolPanel::showBox(int style, const QString& title, const QStringList& lines)
+{
+    showMessage(m_context, window(), style, title, lines);
+}
+
 void ToolPanel::showFailure(const QString& firstLine, const QStringList& causes)
 {
-    QString text = firstLine;
-    for (qsizetype i = 0; i < causes.size(); ++i)
-        text += u'\r' + QString::number(i + 1) + u'.' + causes[i];
-    context().dialogs->messageBox(window(), MsgCritical, QStringLiteral("错误"), text);
+    showBox(MsgCritical, QStringLiteral("错误"), numberedFailure(firstLine, causes));
+}
+
+BusyGuard::BusyGuard(ToolPanel& panel, std::initializer_list<QWidget*> controls)
+    : m_panel(&panel)
+{
+    panel.lookupStarted();
+    for (QWidget* control : controls) {
+        control->setEnabled(false);
+        m_controls.append(control);
+    }
+}
+
+void BusyGuard::end()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    if (m_panel)
+        m_panel->lookupEnded();
+    for (qsizetype i = m_controls.size() - 1; i >= 0; --i) {
+        if (m_controls[i])
+            m_controls[i]->setEnabled(true);
+    }
+}
+
+PendingLoad::PendingLoad(ToolPanel& panel, PageLoader& loader)
+    : m_panel(panel)
+    , m_loader(loader)
+{
+}
+
+void PendingLoad::arm(std::initializer_list<QWidget*> controls, const QString& url)
+{
+    // A guard still held from an earlier arm ends before the new one disables the same
+    // controls, so they end up disabled.
+    m_busy.reset();
+    armAgain(std::make_unique<BusyGuard>(m_panel, controls), url);
+}
+
+void PendingLoad::armAgain(std::unique_ptr<BusyGuard> busy, const QString& url)
+{
+    m_busy = std::move(busy);
+    m_loader.navigate(url);
+}
+
+std::unique_ptr<BusyGuard> PendingLoad::take()
+{
+    return std::move(m_busy);
 }
 
 } // namespace veldrin

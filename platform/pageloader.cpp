@@ -4,6 +4,7 @@
 #include "platform/textcodec.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QUrl>
 #include <atomic>
 #include <chrono>
@@ -26,6 +27,7 @@ struct LoadedPage
     QStringList links;
     QString locationUrl;
     QString title;
+    QString error; // empty when the page was loaded
 };
 
 // State one navigation's worker shares with the loader. Held by a shared_ptr on both sides,
@@ -51,9 +53,10 @@ LoadedPage loadPage(const QString& url, const FetchLimits& limits, const std::at
 
     LoadedPage page;
     if (!response.ok || cancel.load()) {
-        // A page that could not be had is an empty document at the requested address: the
-        // lookups then find none of their markers and report their own failure.
+        // A page that could not be had is an empty document at the requested address, marked
+        // as failed so that no lookup reads it as a page without its markers.
         page.locationUrl = url;
+        page.error = !response.ok && !response.error.isEmpty() ? response.error : QStringLiteral("cancelled");
         return page;
     }
     page.locationUrl = response.finalUrl.isEmpty() ? url : response.finalUrl;
@@ -73,6 +76,19 @@ public:
         : PageLoader(parent)
         , m_limits(limits)
     {
+        // The whole-answer limit bounds the navigation, parsing included: a page whose parse
+        // runs past it ends as a failed load, and the worker's late result is dropped.
+        m_deadline.setSingleShot(true);
+        connect(&m_deadline, &QTimer::timeout, this, [this] {
+            for (Worker& worker : m_workers)
+                worker.job->cancel.store(true);
+            finish(m_serial,
+                   LoadedPage { {},
+                                {},
+                                m_requested,
+                                {},
+                                QStringLiteral("time-out: no page within %1 ms").arg(m_limits.totalTimeout.count()) });
+        });
     }
 
     ~HttpPageLoader() override
@@ -106,6 +122,8 @@ public:
 
         auto job = std::make_shared<Job>();
         job->serial = ++m_serial;
+        m_requested = url;
+        m_deadline.start(m_limits.totalTimeout);
         job->target = this;
         const quint64 serial = job->serial;
 
@@ -143,7 +161,7 @@ public:
             QMetaObject::invokeMethod(
                 this,
                 [this, serial, url] {
-                    finish(serial, LoadedPage { {}, {}, url, {} });
+                    finish(serial, LoadedPage { {}, {}, url, {}, QStringLiteral("no thread for the request") });
                 },
                 Qt::QueuedConnection);
             return;
@@ -155,6 +173,7 @@ public:
     QStringList links() const override { return m_page.links; }
     QString locationUrl() const override { return m_page.locationUrl; }
     QString title() const override { return m_page.title; }
+    QString loadError() const override { return m_page.error; }
 
 private:
     struct Worker
@@ -167,8 +186,10 @@ private:
     // each signal the rest of this navigation's events go only if it is still the current one.
     void finish(quint64 serial, const LoadedPage& page)
     {
-        if (serial != m_serial)
+        if (serial != m_serial || serial == m_finished)
             return;
+        m_finished = serial;
+        m_deadline.stop();
         m_page = page;
         const QPointer<HttpPageLoader> self(this);
         const auto stillCurrent = [&] {
@@ -203,8 +224,49 @@ private:
 
     FetchLimits m_limits;
     quint64 m_serial = 0;
+    quint64 m_finished = 0; // the last navigation that has been delivered
+    QString m_requested;
+    QTimer m_deadline;
     LoadedPage m_page;
     std::vector<Worker> m_workers;
+};
+
+class FailingPageLoader final : public PageLoader
+{
+public:
+    FailingPageLoader(const QString& reason, QObject* parent)
+        : PageLoader(parent)
+        , m_reason(reason)
+    {
+    }
+
+    void navigate(const QString& url) override
+    {
+        const quint64 serial = ++m_serial;
+        QMetaObject::invokeMethod(
+            this,
+            [this, serial, url] {
+                if (serial != m_serial)
+                    return;
+                m_location = url;
+                const QPointer<FailingPageLoader> self(this);
+                Q_EMIT titleChange(QString());
+                if (self && serial == m_serial)
+                    Q_EMIT documentComplete(m_location);
+            },
+            Qt::QueuedConnection);
+    }
+
+    QString innerText() const override { return {}; }
+    QStringList links() const override { return {}; }
+    QString locationUrl() const override { return m_location; }
+    QString title() const override { return {}; }
+    QString loadError() const override { return m_location.isEmpty() ? QString() : m_reason; }
+
+private:
+    QString m_reason;
+    QString m_location;
+    quint64 m_serial = 0;
 };
 
 } // namespace
@@ -212,6 +274,11 @@ private:
 std::unique_ptr<PageLoader> createHttpPageLoader(const FetchLimits& limits, QObject* parent)
 {
     return std::make_unique<HttpPageLoader>(limits, parent);
+}
+
+std::unique_ptr<PageLoader> createFailingPageLoader(const QString& reason, QObject* parent)
+{
+    return std::make_unique<FailingPageLoader>(reason, parent);
 }
 
 } // namespace veldrin

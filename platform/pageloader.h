@@ -24,7 +24,7 @@ namespace veldrin {
 //   documentComplete(locationUrl)
 //   progressChange(0, 0)      idle again
 // A slot that navigates anew (or destroys the loader) ends this sequence where it stands.
-// Every navigation ends: the fetch limits bound how long a page may take.
+// Every navigation ends: the fetch limits bound how long a page may take, parsing included.
 class PageLoader : public QObject
 {
     Q_OBJECT
@@ -39,6 +39,11 @@ public:
     virtual QStringList links() const = 0;
     virtual QString locationUrl() const = 0;
     virtual QString title() const = 0;
+    // Why the current document could not be had (refused, timed out, too large, broken), or
+    // empty when it was loaded. A failed load is an empty document, never a page without
+    // markers: lookups send it to their failure path.
+    virtual QString loadError() const = 0;
+    bool loadFailed() const { return !loadError().isEmpty(); }
 
     // A silent loader shows no dialog of its own. Ours never shows any; kept so callers can
     // state what they need.
@@ -57,5 +62,9 @@ private:
 // Production loader: HTTP off the UI thread, charset as the answer declares it (else GBK),
 // the same inner-text walker as the page-text fetch.
 std::unique_ptr<PageLoader> createHttpPageLoader(const FetchLimits& limits, QObject* parent = nullptr);
+
+// A loader for a context that has none to give: every navigation ends, with the usual events,
+// as a failed load for `reason`.
+std::unique_ptr<PageLoader> createFailingPageLoader(const QString& reason, QObject* parent = nullptr);
 
 } // namespace veldrin

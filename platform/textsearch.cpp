@@ -2,7 +2,7 @@
 
 namespace veldrin {
 
-qsizetype FindLastPos(const QString& needle, const QString& text)
+qsizetype FindLastPos(QStringView needle, QStringView text)
 {
     if (text.isEmpty())
         return 0;
@@ -24,8 +24,8 @@ std::optional<QString> cutText(const QString& text, qsizetype start, qsizetype e
     return text.mid(start - 1, count);
 }
 
-std::optional<QString> cutBetween(const QString& text, const QString& startMarker, qsizetype startOffset,
-                                  const QString& endMarker, qsizetype endOffset)
+std::optional<QString> cutBetween(const QString& text, QStringView startMarker, qsizetype startOffset,
+                                  QStringView endMarker, qsizetype endOffset)
 {
     const qsizetype startMarkerPos = FindLastPos(startMarker, text);
     if (startMarkerPos == 0)
@@ -33,6 +33,28 @@ std::optional<QString> cutBetween(const QString& text, const QString& startMarke
     const qsizetype start = startMarkerPos + startMarker.size() + startOffset;
     const qsizetype end = FindLastPos(endMarker, text) - endOffset;
     return cutText(text, start, end);
+}
+
+qsizetype findFrom(QStringView needle, QStringView text, qsizetype from)
+{
+    if (from < 1 || needle.isEmpty())
+        return 0;
+    const qsizetype index = text.indexOf(needle, from - 1, Qt::CaseSensitive);
+    return index < 0 ? 0 : index + 1;
+}
+
+std::optional<PhraseHit> findEarliest(QStringView text, std::initializer_list<QStringView> phrases)
+{
+    std::optional<PhraseHit> earliest;
+    qsizetype index = 0;
+    for (QStringView phrase : phrases) {
+        const qsizetype position = findFrom(phrase, text);
+        // Strictly earlier only, so at one position the phrase listed first keeps its place.
+        if (position > 0 && (!earliest || position < earliest->position))
+            earliest = PhraseHit { index, position };
+        ++index;
+    }
+    return earliest;
 }
 
 } // namespace veldrin

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
+#include <initializer_list>
 #include <optional>
 
 namespace veldrin {
@@ -8,7 +10,7 @@ namespace veldrin {
 // 1-based position where the last occurrence of `needle` starts in `text`, or 0.
 // Positions count UTF-16 code units, as every cut of the lookups does. Overlapping
 // occurrences count, and an empty needle gives the text's length.
-qsizetype FindLastPos(const QString& needle, const QString& text);
+qsizetype FindLastPos(QStringView needle, QStringView text);
 
 // The positions of one cut, kept by the caller for as long as that cut needs them.
 struct CutPositions
@@ -25,7 +27,34 @@ std::optional<QString> cutText(const QString& text, qsizetype start, qsizetype e
 // The cut of the lookups: start = FindLastPos(startMarker) + len(startMarker) + startOffset,
 // end = FindLastPos(endMarker) - endOffset, then cutText. A start marker that does not occur
 // also gives no value, so a page without the value never passes for one.
-std::optional<QString> cutBetween(const QString& text, const QString& startMarker, qsizetype startOffset,
-                                  const QString& endMarker, qsizetype endOffset);
+std::optional<QString> cutBetween(const QString& text, QStringView startMarker, qsizetype startOffset,
+                                  QStringView endMarker, qsizetype endOffset);
+
+// One cut of a lookup, written next to the lookup as a constant.
+struct Cut
+{
+    QStringView startMarker;
+    qsizetype startOffset;
+    QStringView endMarker;
+    qsizetype endOffset;
+};
+
+inline std::optional<QString> cut(const QString& text, const Cut& spec)
+{
+    return cutBetween(text, spec.startMarker, spec.startOffset, spec.endMarker, spec.endOffset);
+}
+
+// 1-based position of the first occurrence of `needle` that starts at or after the 1-based
+// `from`, or 0. The forward scans of the lookups, done as one pass.
+qsizetype findFrom(QStringView needle, QStringView text, qsizetype from = 1);
+
+// Which of `phrases` occurs first in `text`: its index in the list and its 1-based position.
+// At one position the phrase listed first wins. No value when none occurs.
+struct PhraseHit
+{
+    qsizetype index = 0;
+    qsizetype position = 0;
+};
+std::optional<PhraseHit> findEarliest(QStringView text, std::initializer_list<QStringView> phrases);
 
 } // namespace veldrin

@@ -16,11 +16,7 @@ IcpPanel::IcpPanel(Context& context, QWidget* parent)
     m_txtICP = addLineEdit(QStringLiteral("txtICP"), row.box);
     m_Command6 = addButton(QStringLiteral("Command6"), QStringLiteral("查询"), row.button);
 
-    // A context without a loader maker (or one that makes none) leaves the panel without its
-    // loader rather than failing to build the window.
-    m_webIcp = context.pageLoader(this);
-    if (m_webIcp)
-        m_webIcp->setObjectName(QStringLiteral("WebICP"));
+    m_webIcp = addPageLoader(QStringLiteral("WebICP"));
 
     connect(m_Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
     attachKeyHandler(m_txtICP, [this](int& k) { txtICP_KeyPress(k); });

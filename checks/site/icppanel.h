@@ -12,8 +12,7 @@ public:
     explicit IcpPanel(Context& context, QWidget* parent = nullptr);
 
     // The hidden page loader of the ICP lookup; made silent by the main window's load step.
-    // Null when the context hands out no loader.
-    PageLoader* WebICP() const { return m_webIcp.get(); }
+    PageLoader* WebICP() const { return m_webIcp; }
 
     void Command6_Click();
     void txtICP_KeyPress(int& KeyAscii);
@@ -21,7 +20,7 @@ public:
 private:
     QLineEdit* m_txtICP = nullptr;
     QPushButton* m_Command6 = nullptr;
-    std::unique_ptr<PageLoader> m_webIcp;
+    PageLoader* m_webIcp = nullptr;
 };
 
 } // namespace veldrin

@@ -1,7 +1,12 @@
 #include "checks/site/ippanel.h"
 
 #include "app/panellayout.h"
+#include "checks/site/ipaddress.h"
+#include "platform/convert.h"
+#include "platform/textsearch.h"
 
+#include <QEvent>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -9,12 +14,32 @@
 
 namespace veldrin {
 
+namespace {
+
+const QString resultCaption = QStringLiteral("查询结果");
+
+// The location runs from the start marker, which is kept, to four characters before the
+// end marker.
+constexpr QStringView startMarker = u"本站主数据：";
+constexpr Cut locationCut { startMarker, -startMarker.size(),
+                            u"如果您发现查询结果不详细或不正确，请使用IP数据库自助添加功能进行修正", 4 };
+
+const QStringList failureCauses = {
+    QStringLiteral("IP地址输入错误，请重新输入！"),
+    QStringLiteral("服务器繁忙或检修维护，请稍后再试！"),
+    QStringLiteral("VeldrinXMLhttp组件丢失，请重新下载！"),
+    QStringLiteral("网络不稳定或繁忙，请退出占用大量网络资源的程序！"),
+};
+
+} // namespace
+
 IpPanel::IpPanel(Context& context, QWidget* parent)
     : ToolPanel(context, QStringLiteral("frmIP"), QStringLiteral("IP地址查询"), parent)
 {
     const layout::InputRow row = layout::inputRowAt(360);
     addLabel(QStringLiteral("lblIPDZ"), QStringLiteral("IP地址："), row.prompt);
     m_txtIP = addLineEdit(QStringLiteral("txtIP"), row.box);
+    m_txtIP->setFont(QFont(QStringLiteral("Verdana")));
     m_cmdIPChaXun = addButton(QStringLiteral("cmdIPChaXun"), QStringLiteral("查询"), row.button);
 
     // The warning sits right under the box it speaks about; shown only after a bad address.
@@ -23,12 +48,18 @@ IpPanel::IpPanel(Context& context, QWidget* parent)
     layout::setTextColour(m_Label10, layout::warningRed);
     m_Label10->hide();
 
-    addTextBox(QStringLiteral("txtIPJG"), layout::lineAt(1140, 3000), QStringLiteral("查询结果\r\n"));
-    QLabel* status = addLabel(QStringLiteral("lblIPZZ"), QString(), layout::lineAt(4260));
-    layout::setTextColour(status, layout::statusBlue);
+    m_txtIPJG = addTextBox(QStringLiteral("txtIPJG"), layout::lineAt(1140, 2520), resultCaption + u"\r\n");
+    m_lblIPZZ = addLabel(QStringLiteral("lblIPZZ"), QString(), layout::lineAt(3720));
+    layout::setTextColour(m_lblIPZZ, layout::statusBlue);
+    QLabel* about = addLabel(QStringLiteral("lblIPJieShao"),
+                             QStringLiteral("本功能可以查询对方IP地址的所在地区，结果将会精确到网吧/省市/区县。"
+                                            "IP地址不知道的请用1个“*”代替"),
+                             layout::lineAt(4080, 600));
+    about->setWordWrap(true);
 
     connect(m_cmdIPChaXun, &QPushButton::clicked, this, [this] { cmdIPChaXun_Click(); });
     attachKeyHandler(m_txtIP, [this](int& k) { txtIP_KeyPress(k); });
+    m_txtIP->installEventFilter(this);
 }
 
 QWidget* IpPanel::focusBox() const
@@ -47,6 +78,43 @@ void IpPanel::resetPanel()
 void IpPanel::cmdIPChaXun_Click()
 {
     queryStarting(QStringLiteral("cmdIPChaXun_Click"));
+    m_txtIPJG->setPlainText(resultCaption);
+
+    const QString typed = m_txtIP->text();
+    switch (checkIpAddress(typed)) {
+    case IpCheck::Valid:
+        break;
+    case IpCheck::Malformed:
+        // The warning stays up through later queries until the user clicks into the box.
+        m_Label10->show();
+        return;
+    case IpCheck::NotANumber:
+        showLookupFailure();
+        return;
+    }
+
+    // The box comes while the panel is still disabled; the guard enables it once it is closed.
+    BusyGuard busy(*this, { m_txtIP, m_cmdIPChaXun });
+    m_lblIPZZ->setText(QStringLiteral("正在查询中..."));
+    m_lblIPZZ->show();
+
+    const std::optional<QString> page
+        = fetchPage(Service::IpLocation, u"/ips.asp?ip=" + percentEncodeUserPart(typed) + u"&action=2");
+    if (!page)
+        return showLookupFailure();
+    m_txtIPTT = *page;
+    const std::optional<QString> location = cut(m_txtIPTT, locationCut);
+    if (!location)
+        return showLookupFailure();
+    m_txtIPJG->setPlainText(*location);
+    busy.end();
+    m_lblIPZZ->hide();
+}
+
+void IpPanel::showLookupFailure()
+{
+    showFailure(QStringLiteral("出现错误！错误原因："), failureCauses);
+    m_lblIPZZ->hide();
 }
 
 void IpPanel::txtIP_KeyPress(int& KeyAscii)
@@ -54,6 +122,19 @@ void IpPanel::txtIP_KeyPress(int& KeyAscii)
     if (KeyAscii == KeyEnter)
         cmdIPChaXun_Click();
     refuseListed(KeyAscii, RefusedList::IpAddress);
+}
+
+void IpPanel::txtIP_Click()
+{
+    m_Label10->hide();
+}
+
+bool IpPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    // A click into the box, not the focus arriving by Tab or by a panel switch.
+    if (watched == m_txtIP && event->type() == QEvent::MouseButtonRelease && m_txtIP->isEnabled())
+        txtIP_Click();
+    return ToolPanel::eventFilter(watched, event);
 }
 
 } // namespace veldrin

@@ -4,7 +4,7 @@
 
 namespace veldrin {
 
-// The "IP地址查询" tool panel (frmIP).
+// The "IP地址查询" tool panel (frmIP): in which region, city or network an IPv4 address lies.
 class IpPanel : public ToolPanel
 {
     Q_OBJECT
@@ -16,11 +16,21 @@ public:
 
     void cmdIPChaXun_Click();
     void txtIP_KeyPress(int& KeyAscii);
+    void txtIP_Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void showLookupFailure();
+
     QLineEdit* m_txtIP = nullptr;
     QPushButton* m_cmdIPChaXun = nullptr;
     QLabel* m_Label10 = nullptr;
+    QPlainTextEdit* m_txtIPJG = nullptr;
+    QLabel* m_lblIPZZ = nullptr;
+    // The last fetched page, as fetched: cut from here, never from a text box.
+    QString m_txtIPTT;
 };
 
 } // namespace veldrin

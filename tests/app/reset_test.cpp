@@ -12,34 +12,9 @@
 
 using namespace veldrin;
 
-using veldrin::test::str;
+using namespace veldrin::test;
 
 namespace {
-
-// Text of a text box or caption of a label, as the user sees it.
-QString textOf(QWidget* widget)
-{
-    if (auto* line = qobject_cast<QLineEdit*>(widget))
-        return line->text();
-    if (auto* box = qobject_cast<QPlainTextEdit*>(widget))
-        return box->toPlainText();
-    if (auto* label = qobject_cast<QLabel*>(widget))
-        return label->text();
-    ADD_FAILURE() << "no text on " << widget->objectName().toStdString();
-    return {};
-}
-
-void setTextOf(QWidget* widget, const QString& text)
-{
-    if (auto* line = qobject_cast<QLineEdit*>(widget))
-        line->setText(text);
-    else if (auto* box = qobject_cast<QPlainTextEdit*>(widget))
-        box->setPlainText(text);
-    else if (auto* label = qobject_cast<QLabel*>(widget))
-        label->setText(text);
-    else
-        ADD_FAILURE() << "no text on " << widget->objectName().toStdString();
-}
 
 enum class Property
 {
@@ -152,7 +127,7 @@ protected:
             ASSERT_NE(widget, nullptr);
             switch (setting.property) {
             case Property::Text:
-                setTextOf(widget, dirty);
+                setShownText(widget, dirty);
                 break;
             case Property::Enabled:
                 widget->setEnabled(false);
@@ -163,10 +138,10 @@ protected:
             }
         }
         for (const char16_t* name : keptTexts)
-            setTextOf(find(name), dirty);
+            setShownText(find(name), dirty);
         find(u"cmdTelChaXun")->setEnabled(false);
         for (const char16_t* name : otherInputs) {
-            setTextOf(find(name), dirty);
+            setShownText(find(name), dirty);
             find(name)->setEnabled(false);
         }
         for (const char16_t* name : otherButtons)
@@ -176,10 +151,10 @@ protected:
     void expectUntouched()
     {
         for (const char16_t* name : keptTexts)
-            EXPECT_EQ(textOf(find(name)), dirty) << QString::fromUtf16(name).toStdString();
+            EXPECT_EQ(shownText(find(name)), dirty) << QString::fromUtf16(name).toStdString();
         EXPECT_FALSE(find(u"cmdTelChaXun")->isEnabled());
         for (const char16_t* name : otherInputs) {
-            EXPECT_EQ(textOf(find(name)), dirty) << QString::fromUtf16(name).toStdString();
+            EXPECT_EQ(shownText(find(name)), dirty) << QString::fromUtf16(name).toStdString();
             EXPECT_FALSE(find(name)->isEnabled()) << QString::fromUtf16(name).toStdString();
         }
         for (const char16_t* name : otherButtons)
@@ -211,7 +186,7 @@ TEST_F(ResetTest, EveryPanelSwitchReturnsTheNinePanelsToTheirIdleLook)
             const std::string name = QString::fromUtf16(setting.control).toStdString();
             switch (setting.property) {
             case Property::Text:
-                EXPECT_EQ(textOf(widget), str(setting.text)) << name;
+                EXPECT_EQ(shownText(widget), str(setting.text)) << name;
                 break;
             case Property::Enabled:
                 EXPECT_EQ(widget->isEnabled(), setting.flag) << name;
@@ -229,9 +204,9 @@ TEST_F(ResetTest, SameButtonTwiceClearsTheTypedInputAgain)
 {
     click(u"cmdShouJi");
     QTest::keyClicks(find(u"txtShouJi"), QStringLiteral("13800138000"));
-    ASSERT_EQ(textOf(find(u"txtShouJi")), QStringLiteral("13800138000"));
+    ASSERT_EQ(shownText(find(u"txtShouJi")), QStringLiteral("13800138000"));
     click(u"cmdShouJi");
-    EXPECT_EQ(textOf(find(u"txtShouJi")), QString());
+    EXPECT_EQ(shownText(find(u"txtShouJi")), QString());
     EXPECT_TRUE(find(u"frmShouJi")->isVisible());
 }
 
@@ -249,7 +224,7 @@ TEST_F(ResetTest, GroupButtonsAndLinkToolsResetNothing)
         const std::string name = QString::fromUtf16(setting.control).toStdString();
         switch (setting.property) {
         case Property::Text:
-            EXPECT_EQ(textOf(widget), dirty) << name;
+            EXPECT_EQ(shownText(widget), dirty) << name;
             break;
         case Property::Enabled:
             EXPECT_FALSE(widget->isEnabled()) << name;

@@ -12,27 +12,15 @@
 #include <gtest/gtest.h>
 
 using namespace veldrin;
-using veldrin::test::TestSeams;
-
-using veldrin::test::str;
+using namespace veldrin::test;
 
 namespace {
-
-// Typed character by character as key events carrying the text; QTest::keyClicks cannot
-// carry characters outside Latin-1.
-void typeText(QWidget* box, const QString& text)
-{
-    for (QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
 class ShopPanel : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        QObject::connect(&panel, &ToolPanel::queryHandlerStarted, &panel,
-                         [this](const QString& handler) { started.append(handler); });
         panel.show();
         panel.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
@@ -47,7 +35,8 @@ protected:
 
     TestSeams seams;
     TbPanel panel { seams.context };
-    QStringList started;
+    HandlerLog log { &panel };
+    QStringList& started = log.handlers;
 };
 
 TEST_F(ShopPanel, OpensWithAnEmptySearchAndEmptyFigures)

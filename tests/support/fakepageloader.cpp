@@ -11,12 +11,25 @@ void FakePageLoader::setDocument(const QString& innerText, const QStringList& li
     m_links = links;
     m_location = location.isEmpty() ? lastNavigation() : location;
     m_title = title;
+    m_error.clear();
 }
 
 void FakePageLoader::completeWith(const QString& innerText, const QStringList& links, const QString& location,
                                   const QString& title)
 {
     setDocument(innerText, links, location, title);
+    fireCompletion();
+}
+
+void FakePageLoader::failWith(const QString& reason)
+{
+    setDocument({});
+    m_error = reason;
+    fireCompletion();
+}
+
+void FakePageLoader::fireCompletion()
+{
     const QPointer<FakePageLoader> self(this);
     const qsizetype navigationsBefore = navigations.size();
     Q_EMIT titleChange(m_title);
@@ -37,6 +50,7 @@ void FakePageLoader::fireTitleChange(const QString& location, const QString& tit
 {
     m_location = location;
     m_title = title;
+    m_error.clear();
     Q_EMIT titleChange(title);
 }
 

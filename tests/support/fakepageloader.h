@@ -24,8 +24,9 @@ public:
     QStringList links() const override { return m_links; }
     QString locationUrl() const override { return m_location; }
     QString title() const override { return m_title; }
+    QString loadError() const override { return m_error; }
 
-    // Sets the document the loader's readers see from now on.
+    // Sets the document the loader's readers see from now on (a loaded one).
     void setDocument(const QString& innerText, const QStringList& links = {}, const QString& location = {},
                      const QString& title = {});
 
@@ -37,6 +38,10 @@ public:
     void completeLater(const QString& innerText, const QStringList& links = {}, const QString& location = {},
                        const QString& title = {});
 
+    // Ends the last navigation as a failed load for `reason` (empty document, location the
+    // navigated address), with the events a real loader fires.
+    void failWith(const QString& reason);
+
     // Sets only the location, then fires titleChange (a page whose title changed).
     void fireTitleChange(const QString& location, const QString& title = {});
     void fireDocumentComplete() { Q_EMIT documentComplete(m_location); }
@@ -47,10 +52,13 @@ public:
     QStringList navigations;
 
 private:
+    void fireCompletion(); // titleChange, then documentComplete unless a slot navigated
+
     QString m_innerText;
     QStringList m_links;
     QString m_location;
     QString m_title;
+    QString m_error;
 };
 
 // Hands out FakePageLoaders through a Context and keeps track of them, so a test can reach

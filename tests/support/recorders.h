@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/context.h"
+#include "support/panelkit.h"
 
 #include <QList>
 #include <QString>
@@ -14,6 +15,10 @@ struct ShownBox
     int style = 0;
     QString title;
     QString text;
+    // What the user saw behind the box: every named control below RecordingDialogs::watched.
+    QHash<QString, Look> behind;
+
+    Look seen(const char16_t* control) const { return behind.value(str(control)); }
 };
 
 class RecordingDialogs final : public Dialogs
@@ -21,9 +26,15 @@ class RecordingDialogs final : public Dialogs
 public:
     void messageBox(QWidget*, int style, const QString& title, const QString& text) override
     {
-        boxes.append(ShownBox { style, title, text });
+        boxes.append(ShownBox { style, title, text, watched ? looks(*watched) : QHash<QString, Look> {} });
+        if (whileShown)
+            whileShown();
     }
     QList<ShownBox> boxes;
+    // The window or panel whose state each box records.
+    const QWidget* watched = nullptr;
+    // Runs while the box is up, as a user acting before closing it.
+    std::function<void()> whileShown;
 };
 
 class RecordingShell final : public Shell

@@ -18,34 +18,9 @@
 #include <gtest/gtest.h>
 
 using namespace veldrin;
-using veldrin::test::TestSeams;
-
-using veldrin::test::str;
+using namespace veldrin::test;
 
 namespace {
-
-// One typed character, carried as the key event's text. QTest::keyClicks cannot carry
-// characters outside Latin-1, and the filters must see Chinese and full-width ones too.
-void typeChar(QWidget* box, QChar c)
-{
-    QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
-// What a user reads on a control.
-QString shownText(const QWidget* widget)
-{
-    if (auto* label = qobject_cast<const QLabel*>(widget))
-        return label->text();
-    if (auto* button = qobject_cast<const QPushButton*>(widget))
-        return button->text();
-    if (auto* line = qobject_cast<const QLineEdit*>(widget))
-        return line->text();
-    if (auto* box = qobject_cast<const QPlainTextEdit*>(widget))
-        return box->toPlainText();
-    if (auto* frame = qobject_cast<const QGroupBox*>(widget))
-        return frame->title();
-    return QStringLiteral("<unknown widget>");
-}
 
 // The five panels side by side in one window, as the main window holds them.
 class PersonPanels : public ::testing::Test
@@ -291,9 +266,8 @@ TEST_F(PersonPanels, PastedAndProgramSetTextIsNotFiltered)
         EXPECT_EQ(target->text(), refused) << str(name).toStdString();
 
         target->clear();
-        QGuiApplication::clipboard()->setText(refused);
         target->setFocus();
-        target->paste();
+        pasteText(target, refused);
         EXPECT_EQ(target->text(), refused) << str(name).toStdString();
     }
 }
@@ -456,34 +430,25 @@ TEST_F(PersonPanels, MessengerAndCelebrityPanelsKeepEverythingAcrossAReset)
     EXPECT_FALSE(find(u"cmdMXCX")->isEnabled());
 }
 
-// A panel whose lookup can be marked as running, as its query handler will do.
-template<typename Panel> class Running : public Panel
-{
-public:
-    using Panel::lookupEnded;
-    using Panel::lookupStarted;
-    using Panel::Panel;
-};
-
 // While the panel's lookup runs, a reset empties the input but keeps `kept` disabled; once
 // the lookup has ended, the next reset enables them.
 template<typename Panel>
 void expectResetWaitsForRunningLookup(TestSeams& seams, const QString& input, const QStringList& kept)
 {
-    Running<Panel> panel(seams.context);
+    BusyPanel<Panel> panel(seams.context);
     auto* inputBox = panel.template findChild<QLineEdit*>(input);
     ASSERT_NE(inputBox, nullptr);
     for (const QString& name : kept)
         panel.template findChild<QWidget*>(name)->setEnabled(false);
     inputBox->setText(QStringLiteral("12345"));
 
-    panel.lookupStarted();
+    panel.startLookup();
     panel.resetPanel();
     EXPECT_EQ(inputBox->text(), QString()) << input.toStdString();
     for (const QString& name : kept)
         EXPECT_FALSE(panel.template findChild<QWidget*>(name)->isEnabled()) << name.toStdString() << " while running";
 
-    panel.lookupEnded();
+    panel.endLookup();
     panel.resetPanel();
     for (const QString& name : kept)
         EXPECT_TRUE(panel.template findChild<QWidget*>(name)->isEnabled()) << name.toStdString() << " after the end";

@@ -1,4 +1,5 @@
-#include "checks/site/sitepanelkit.h"
+#include "checks/site/gongshangpanel.h"
+#include "checks/site/icppanel.h"
 #include "support/recorders.h"
 
 #include <QApplication>
@@ -14,22 +15,6 @@ using namespace veldrin;
 using namespace veldrin::test;
 
 namespace {
-
-QString text(const char16_t* s)
-{
-    return QString::fromUtf16(s);
-}
-
-// Records the query handlers a panel runs, in order.
-struct HandlerLog
-{
-    explicit HandlerLog(ToolPanel* panel)
-    {
-        QObject::connect(panel, &ToolPanel::queryHandlerStarted, panel,
-                         [this](const QString& handler) { handlers.append(handler); });
-    }
-    QStringList handlers;
-};
 
 // What each input box lets through when typed. Refused and kept are samples of the box's
 // list that a user is likely to type, with the cases the lists single out.
@@ -65,38 +50,37 @@ const FilterCase filterCases[] = {
 TEST(SitePanelFilters, TypedCharactersAreJudgedByTheBoxList)
 {
     for (const FilterCase& c : filterCases) {
-        SCOPED_TRACE(text(c.box).toStdString());
+        SCOPED_TRACE(str(c.box).toStdString());
         TestSeams seams;
-        BuiltPanel built = buildPanel(text(c.panel), seams.context);
-        auto* box = built.control<QLineEdit>(text(c.box));
+        BuiltPanel built = buildPanel(str(c.panel), seams.context);
+        auto* box = built.control<QLineEdit>(str(c.box));
         ASSERT_NE(box, nullptr);
 
-        typeText(box, text(c.kept));
-        EXPECT_EQ(box->text(), text(c.kept));
+        typeText(box, str(c.kept));
+        EXPECT_EQ(box->text(), str(c.kept));
 
-        for (QChar refused : text(c.refused)) {
+        for (QChar refused : str(c.refused)) {
             typeChar(box, refused);
-            EXPECT_EQ(box->text(), text(c.kept)) << "typed U+" << QString::number(refused.unicode(), 16).toStdString();
+            EXPECT_EQ(box->text(), str(c.kept)) << "typed U+" << QString::number(refused.unicode(), 16).toStdString();
         }
 
         // Backspace is a control key and passes every list.
         QTest::keyClick(box, Qt::Key_Backspace);
-        EXPECT_EQ(box->text(), text(c.kept).chopped(1));
+        EXPECT_EQ(box->text(), str(c.kept).chopped(1));
 
         // Input-method text is judged character by character like typed keys.
         box->clear();
         QInputMethodEvent commit;
-        commit.setCommitString(text(c.imeCommit));
+        commit.setCommitString(str(c.imeCommit));
         QCoreApplication::sendEvent(box, &commit);
-        EXPECT_EQ(box->text(), text(c.imeKept));
+        EXPECT_EQ(box->text(), str(c.imeKept));
 
         // Text set by the program or pasted is never filtered.
-        box->setText(text(c.refused));
-        EXPECT_EQ(box->text(), text(c.refused));
+        box->setText(str(c.refused));
+        EXPECT_EQ(box->text(), str(c.refused));
         box->clear();
-        QGuiApplication::clipboard()->setText(text(c.refused));
-        box->paste();
-        EXPECT_EQ(box->text(), text(c.refused));
+        pasteText(box, str(c.refused));
+        EXPECT_EQ(box->text(), str(c.refused));
     }
 }
 
@@ -129,11 +113,11 @@ TEST(SitePanelFilters, EnterRunsThePanelQuery)
         { u"frmUSafe", u"txtGM", u"cmdGMCX", { QStringLiteral("cmdGMCX_Click") }, false },
     };
     for (const EnterCase& c : cases) {
-        SCOPED_TRACE(text(c.box).toStdString());
+        SCOPED_TRACE(str(c.box).toStdString());
         TestSeams seams;
-        BuiltPanel built = buildPanel(text(c.panel), seams.context);
-        auto* box = built.control<QLineEdit>(text(c.box));
-        auto* button = built.control<QPushButton>(text(c.button));
+        BuiltPanel built = buildPanel(str(c.panel), seams.context);
+        auto* box = built.control<QLineEdit>(str(c.box));
+        auto* button = built.control<QPushButton>(str(c.button));
         ASSERT_NE(box, nullptr);
         ASSERT_NE(button, nullptr);
         HandlerLog log(built.panel.get());
@@ -190,10 +174,10 @@ TEST(SitePanels, QueryButtonsRunTheirHandler)
         { u"frmUSafe", u"cmdGMCX", QStringLiteral("cmdGMCX_Click") },
     };
     for (const auto& [panel, buttonName, handler] : cases) {
-        SCOPED_TRACE(text(buttonName).toStdString());
+        SCOPED_TRACE(str(buttonName).toStdString());
         TestSeams seams;
-        BuiltPanel built = buildPanel(text(panel), seams.context);
-        auto* button = built.control<QPushButton>(text(buttonName));
+        BuiltPanel built = buildPanel(str(panel), seams.context);
+        auto* button = built.control<QPushButton>(str(buttonName));
         ASSERT_NE(button, nullptr);
         HandlerLog log(built.panel.get());
         QTest::mouseClick(button, Qt::LeftButton);
@@ -209,13 +193,13 @@ TEST(SitePanels, FocusBoxOfEachPanel)
         { u"frmUSafe", u"txtUS" },      { u"frmICP", u"" },           { u"frmGongShang", u"" },
     };
     for (const auto& [panel, box] : cases) {
-        SCOPED_TRACE(text(panel).toStdString());
+        SCOPED_TRACE(str(panel).toStdString());
         TestSeams seams;
-        BuiltPanel built = buildPanel(text(panel), seams.context);
+        BuiltPanel built = buildPanel(str(panel), seams.context);
         ASSERT_NE(built.panel, nullptr);
-        EXPECT_EQ(built.panel->objectName(), text(panel));
+        EXPECT_EQ(built.panel->objectName(), str(panel));
         QWidget* focus = built.panel->focusBox();
-        EXPECT_EQ(focus ? focus->objectName() : QString(), text(box));
+        EXPECT_EQ(focus ? focus->objectName() : QString(), str(box));
         if (focus) {
             EXPECT_EQ(focus->parentWidget(), built.panel.get());
         }
@@ -244,15 +228,21 @@ TEST(SitePanels, IcpPanelOwnsItsNamedPageLoader)
     ASSERT_NE(panel.WebICP(), nullptr);
     EXPECT_EQ(panel.findChild<PageLoader*>(QStringLiteral("WebICP")), panel.WebICP());
 
-    // A context that hands out no loader still gives a working panel.
+    // A context that hands out no loader still gives a working panel, with a named loader
+    // whose every navigation fails.
     seams.context.makePageLoader = nullptr;
     IcpPanel noMaker(seams.context);
-    EXPECT_EQ(noMaker.WebICP(), nullptr);
+    ASSERT_NE(noMaker.WebICP(), nullptr);
+    EXPECT_EQ(noMaker.WebICP()->objectName(), QStringLiteral("WebICP"));
     seams.context.makePageLoader = [](QObject*) {
         return std::unique_ptr<PageLoader>();
     };
     IcpPanel noLoader(seams.context);
-    EXPECT_EQ(noLoader.WebICP(), nullptr);
+    ASSERT_NE(noLoader.WebICP(), nullptr);
+    QSignalSpy completed(noLoader.WebICP(), &PageLoader::documentComplete);
+    noLoader.WebICP()->navigate(QStringLiteral("http://127.0.0.1:9/"));
+    ASSERT_TRUE(completed.wait(5000));
+    EXPECT_TRUE(noLoader.WebICP()->loadFailed());
     HandlerLog log(&noLoader);
     QTest::keyClick(noLoader.findChild<QLineEdit*>(QStringLiteral("txtICP")), Qt::Key_Return);
     EXPECT_EQ(log.handlers, QStringList({ QStringLiteral("Command6_Click") }));
@@ -305,7 +295,7 @@ TEST(SitePanels, RegistryLinksStartEmptyDisabledAndAreUnderlinedByTheLoadStep)
     TestSeams seams;
     GongShangPanel panel(seams.context);
     for (const char16_t* name : { u"Label3", u"Label4" }) {
-        auto* link = panel.findChild<QLabel*>(text(name));
+        auto* link = panel.findChild<QLabel*>(str(name));
         ASSERT_NE(link, nullptr);
         EXPECT_EQ(link->text(), QStringLiteral("http:///"));
         EXPECT_FALSE(link->isEnabled());
@@ -313,7 +303,7 @@ TEST(SitePanels, RegistryLinksStartEmptyDisabledAndAreUnderlinedByTheLoadStep)
     }
     panel.underlineLinks();
     for (const char16_t* name : { u"Label3", u"Label4" })
-        EXPECT_TRUE(panel.findChild<QLabel*>(text(name))->font().underline());
+        EXPECT_TRUE(panel.findChild<QLabel*>(str(name))->font().underline());
     EXPECT_EQ(panel.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("工 商 查 询 ："));
     EXPECT_EQ(panel.findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("企业信用查询："));
 }

@@ -1,4 +1,3 @@
-#include "checks/site/sitepanelkit.h"
 #include "support/recorders.h"
 
 #include <QHash>
@@ -9,11 +8,6 @@ using namespace veldrin;
 using namespace veldrin::test;
 
 namespace {
-
-QString text(const char16_t* s)
-{
-    return QString::fromUtf16(s);
-}
 
 // What a panel's reset block does. Every other control of the panel keeps what it showed.
 struct ResetCase
@@ -54,24 +48,6 @@ const std::vector<ResetCase>& resetCases()
     return cases;
 }
 
-struct Look
-{
-    QString text;
-    bool enabled = true;
-    bool hidden = false;
-    bool operator==(const Look&) const = default;
-};
-
-QHash<QString, Look> looks(const ToolPanel& panel)
-{
-    QHash<QString, Look> result;
-    for (QWidget* widget : panel.findChildren<QWidget*>()) {
-        if (!widget->objectName().isEmpty() && !widget->objectName().startsWith(u"qt_"))
-            result.insert(widget->objectName(), Look { shownText(widget), widget->isEnabled(), widget->isHidden() });
-    }
-    return result;
-}
-
 // Leaves every named control as a finished or failed lookup might: other text, disabled, and
 // the hidden ones shown.
 void muddle(const BuiltPanel& built, const ResetCase& c)
@@ -83,22 +59,22 @@ void muddle(const BuiltPanel& built, const ResetCase& c)
         widget->setEnabled(false);
     }
     for (const char16_t* name : c.hidden)
-        built.control(text(name))->show();
+        built.control(str(name))->show();
 }
 
 void expectResetLook(const BuiltPanel& built, const ResetCase& c, bool lookupRunning)
 {
     QHash<QString, Look> expected = looks(*built.panel);
     for (const char16_t* name : c.emptied)
-        expected[text(name)].text.clear();
+        expected[str(name)].text.clear();
     for (const auto& [name, caption] : c.captions)
-        expected[text(name)].text = text(caption);
+        expected[str(name)].text = str(caption);
     for (const char16_t* name : c.lookupControls)
-        expected[text(name)].enabled = !lookupRunning;
+        expected[str(name)].enabled = !lookupRunning;
     for (const char16_t* name : c.resultBoxes)
-        expected[text(name)].enabled = true;
+        expected[str(name)].enabled = true;
     for (const char16_t* name : c.hidden)
-        expected[text(name)].hidden = true;
+        expected[str(name)].visible = false;
 
     built.panel->resetPanel();
 
@@ -108,24 +84,24 @@ void expectResetLook(const BuiltPanel& built, const ResetCase& c, bool lookupRun
         const Look& got = actual.value(it.key());
         EXPECT_EQ(got.text, it->text);
         EXPECT_EQ(got.enabled, it->enabled);
-        EXPECT_EQ(got.hidden, it->hidden);
+        EXPECT_EQ(got.visible, it->visible);
     }
 }
 
 TEST(SitePanelReset, EachBlockRestoresItsControlsAndLeavesTheRest)
 {
     for (const ResetCase& c : resetCases()) {
-        SCOPED_TRACE(text(c.panel).toStdString());
+        SCOPED_TRACE(str(c.panel).toStdString());
         TestSeams seams;
-        BuiltPanel built = buildPanel(text(c.panel), seams.context);
+        BuiltPanel built = buildPanel(str(c.panel), seams.context);
         ASSERT_NE(built.panel, nullptr);
         const QHash<QString, Look> atStart = looks(*built.panel);
         for (const char16_t* name : c.emptied)
-            ASSERT_TRUE(atStart.contains(text(name))) << "no control " << text(name).toStdString();
+            ASSERT_TRUE(atStart.contains(str(name))) << "no control " << str(name).toStdString();
 
         // A restored caption is the one the label showed at start.
         for (const auto& [name, caption] : c.captions)
-            EXPECT_EQ(atStart.value(text(name)).text, text(caption));
+            EXPECT_EQ(atStart.value(str(name)).text, str(caption));
 
         muddle(built, c);
         expectResetLook(built, c, false);
@@ -140,9 +116,9 @@ TEST(SitePanelReset, EachBlockRestoresItsControlsAndLeavesTheRest)
 TEST(SitePanelReset, RunningLookupKeepsItsInputAndButtonsDisabledUntilItEnds)
 {
     for (const ResetCase& c : resetCases()) {
-        SCOPED_TRACE(text(c.panel).toStdString());
+        SCOPED_TRACE(str(c.panel).toStdString());
         TestSeams seams;
-        BuiltPanel built = buildPanel(text(c.panel), seams.context);
+        BuiltPanel built = buildPanel(str(c.panel), seams.context);
         ASSERT_NE(built.panel, nullptr);
 
         built.startLookup();
@@ -152,16 +128,16 @@ TEST(SitePanelReset, RunningLookupKeepsItsInputAndButtonsDisabledUntilItEnds)
         built.endLookup();
         built.panel->resetPanel();
         for (const char16_t* name : c.lookupControls)
-            EXPECT_TRUE(built.control(text(name))->isEnabled()) << text(name).toStdString();
+            EXPECT_TRUE(built.control(str(name))->isEnabled()) << str(name).toStdString();
     }
 }
 
 TEST(SitePanelReset, PanelsOutsideTheResetKeepEverything)
 {
     for (const char16_t* panel : { u"frmICP", u"frmUSafe", u"frmGongShang" }) {
-        SCOPED_TRACE(text(panel).toStdString());
+        SCOPED_TRACE(str(panel).toStdString());
         TestSeams seams;
-        BuiltPanel built = buildPanel(text(panel), seams.context);
+        BuiltPanel built = buildPanel(str(panel), seams.context);
         ASSERT_NE(built.panel, nullptr);
         muddle(built, ResetCase { panel, {}, {}, {}, {}, {} });
         const QHash<QString, Look> before = looks(*built.panel);
