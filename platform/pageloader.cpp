@@ -87,7 +87,7 @@ public:
                                 {},
                                 m_requested,
                                 {},
-                                QStringLiteral("time-out: no page within %1 ms").arg(m_limits.totalTimeout.count()) });
+                                QStringLiteral("访问超时") });
         });
     }
 

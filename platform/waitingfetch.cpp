@@ -58,7 +58,7 @@ WebText fetchWaiting(const PageTextFetch& fetch, const QString& url, const Fetch
             handoff->waiter = nullptr;
             return WebText { false,
                              {},
-                             QStringLiteral("time-out: no page within %1 ms").arg(limits.totalTimeout.count()) };
+                             QStringLiteral("访问超时") };
         }
         // Woken by something else that quit the innermost loop: wait on.
     }

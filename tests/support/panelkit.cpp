@@ -24,6 +24,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QWindow>
+#include <qpa/qwindowsysteminterface.h>
 
 namespace veldrin::test {
 
@@ -45,6 +47,27 @@ void pasteText(QLineEdit* box, const QString& text)
 {
     QApplication::clipboard()->setText(text);
     box->paste();
+}
+
+void queueClick(QWidget* target)
+{
+    QWidget* top = target->window();
+    QWindow* window = top->windowHandle();
+    const QPointF local = target->mapTo(top, QPointF(target->width() / 2.0, target->height() / 2.0));
+    const QPointF global = top->mapToGlobal(local);
+    using Async = QWindowSystemInterface::AsynchronousDelivery;
+    QWindowSystemInterface::handleMouseEvent<Async>(window, local, global, Qt::LeftButton, Qt::LeftButton,
+                                                    QEvent::MouseButtonPress);
+    QWindowSystemInterface::handleMouseEvent<Async>(window, local, global, Qt::NoButton, Qt::LeftButton,
+                                                    QEvent::MouseButtonRelease);
+}
+
+void queueKey(QWidget* window, Qt::Key key, const QString& text)
+{
+    using Async = QWindowSystemInterface::AsynchronousDelivery;
+    QWindow* handle = window->window()->windowHandle();
+    QWindowSystemInterface::handleKeyEvent<Async>(handle, QEvent::KeyPress, key, Qt::NoModifier, text);
+    QWindowSystemInterface::handleKeyEvent<Async>(handle, QEvent::KeyRelease, key, Qt::NoModifier, text);
 }
 
 QString shownText(const QWidget* widget)
