@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <httplib.h>
 #include <iconv.h>
@@ -58,6 +60,7 @@ struct FixtureServer::Impl
 {
     httplib::Server server;
     std::thread thread;
+    std::atomic<bool> listenEnded { false };
     int port = 0;
 
     mutable std::mutex mutex;
@@ -127,18 +130,53 @@ struct FixtureServer::Impl
             break;
         }
     }
+
+    void start()
+    {
+        thread = std::thread([this] {
+            server.listen_after_bind();
+            listenEnded = true;
+        });
+        // Until listen_after_bind() has begun, stop() does nothing and a server stopped then would
+        // listen for ever afterwards; so the server is handed out only once it says it runs.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!server.is_running() && !listenEnded && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (server.is_running() && !listenEnded)
+            return;
+        shutDown();
+        throw std::runtime_error("fixture server did not start listening within 10 s");
+    }
+
+    // Ends the listening thread whatever it is doing: a thread that has not begun to listen yet
+    // is waited for first, and stalled handlers are woken so the thread pool can finish.
+    void shutDown()
+    {
+        {
+            std::lock_guard lock(mutex);
+            stopping = true;
+        }
+        wake.notify_all();
+        while (!server.is_running() && !listenEnded)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (!listenEnded)
+            server.stop();
+        thread.join();
+    }
 };
 
 FixtureServer::FixtureServer()
     : d(std::make_unique<Impl>())
 {
     d->server.set_keep_alive_max_count(1);
-    d->server.Get(".*", [this](const httplib::Request& req, httplib::Response& res) { d->handle(req, res); });
-    d->server.Post(".*", [this](const httplib::Request& req, httplib::Response& res) { d->handle(req, res); });
+    const auto handler = [impl = d.get()](const httplib::Request& req, httplib::Response& res) {
+        impl->handle(req, res);
+    };
+    d->server.Get(".*", handler);
+    d->server.Post(".*", handler);
     d->port = d->server.bind_to_any_port("127.0.0.1");
     if (d->port <= 0)
         throw std::runtime_error("fixture server cannot bind to loopback");
-    d->thread = std::thread([this] { d->server.listen_after_bind(); });
 
     const QString page
         = QStringLiteral("<html><head><title>测试</title></head><body><p>中文页面</p><p>第二段</p></body></html>");
@@ -149,20 +187,16 @@ FixtureServer::FixtureServer()
     setRedirect(QStringLiteral("/redirect"), QStringLiteral("/gbk"));
     setRedirect(QStringLiteral("/loop"), QStringLiteral("/loop"));
     setStall(QStringLiteral("/stall"));
-    std::lock_guard lock(d->mutex);
-    d->routes["/drop"] = Route { Route::Drop, 200, {}, {}, {} };
+    {
+        std::lock_guard lock(d->mutex);
+        d->routes["/drop"] = Route { Route::Drop, 200, {}, {}, {} };
+    }
+    d->start();
 }
 
 FixtureServer::~FixtureServer()
 {
-    {
-        std::lock_guard lock(d->mutex);
-        d->stopping = true;
-    }
-    d->wake.notify_all();
-    d->server.stop();
-    if (d->thread.joinable())
-        d->thread.join();
+    d->shutDown();
 }
 
 int FixtureServer::port() const

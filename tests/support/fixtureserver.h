@@ -10,6 +10,8 @@ namespace veldrin::test {
 
 // A loopback HTTP server on its own thread, so the UI thread can block in a fetch while it
 // answers. Listens on 127.0.0.1 on an ephemeral port and records every request.
+// The constructor returns once the server accepts connections, and the destructor ends even
+// with requests still open (stalls are woken).
 //
 // Ready-made pages:
 //   /gbk       text/html in GBK:   <p>中文页面</p><p>第二段</p>
