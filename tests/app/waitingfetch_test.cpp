@@ -1,7 +1,7 @@
 #include "checks/site/ippanel.h"
 #include "support/fixtureserver.h"
-#include "support/recordingfetch.h"
 #include "support/recorders.h"
+#include "support/recordingfetch.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -56,10 +56,7 @@ protected:
     }
 
     // Runs `during` once the lookup is waiting for its page.
-    void whileWaiting(std::function<void()> during)
-    {
-        QTimer::singleShot(100ms, ip, std::move(during));
-    }
+    void whileWaiting(std::function<void()> during) { QTimer::singleShot(100ms, ip, std::move(during)); }
 
     TestSeams seams;
     RecordingFetch fetch;
@@ -115,7 +112,9 @@ TEST_F(WaitingFetch, ClicksAndKeysDuringTheWaitAreHandledOnlyAfterTheLookupRetur
 TEST_F(WaitingFetch, APageThatArrivesAfterTheDeadlineIsDropped)
 {
     const QString url = seams.context.services[Service::IpLocation].url(QStringLiteral("/ips.asp?ip=1.2.3.4&action=2"));
-    fetch.setPage(url, QStringLiteral("本站主数据：晚到的结果 如果您发现查询结果不详细或不正确，请使用IP数据库自助添加功能进行修正"));
+    fetch.setPage(
+        url,
+        QStringLiteral("本站主数据：晚到的结果 如果您发现查询结果不详细或不正确，请使用IP数据库自助添加功能进行修正"));
     fetch.hold();
     query();
     ASSERT_EQ(seams.dialogs.boxes.size(), 1);

@@ -1,10 +1,10 @@
 #include "platform/textsearch.h"
+#include "support/printers.h"
 
 #include <gtest/gtest.h>
 
-using veldrin::cutBetween;
-using veldrin::cutText;
-using veldrin::FindLastPos;
+using namespace veldrin;
+using veldrin::test::str;
 
 namespace {
 
@@ -96,6 +96,54 @@ TEST(CutText, EdgesOfTheText)
     EXPECT_EQ(cutText(text, 3, 2), std::nullopt); // negative count
     EXPECT_EQ(cutText(text, 0, 3), std::nullopt); // before position 1
     EXPECT_EQ(cutText(text, -4, 3), std::nullopt);
+}
+
+TEST(FindFrom, FirstOccurrenceAtOrAfterAPosition)
+{
+    const QString text = QStringLiteral("a数b\r数c\r");
+    EXPECT_EQ(findFrom(u"数", text, 1), 2);
+    EXPECT_EQ(findFrom(u"数", text, 3), 5); // the one at the start position counts, earlier ones not
+    EXPECT_EQ(findFrom(u"数", text, 5), 5);
+    EXPECT_EQ(findFrom(u"\r", text, 6), 7);
+    EXPECT_EQ(findFrom(u"数", text, 6), 0);
+    EXPECT_EQ(findFrom(u"数", text, 0), 0);
+    EXPECT_EQ(findFrom(u"数", text, 99), 0);
+    EXPECT_EQ(findFrom(u"", text, 1), 0);
+}
+
+TEST(FindEarliest, TheEarliestPositionWinsAndTheListOrderBreaksTies)
+{
+    struct Row
+    {
+        const char16_t* text;
+        std::optional<std::pair<qsizetype, qsizetype>> hit; // index, position
+    };
+    const Row rows[] = {
+        { u"xx已备案yy未备案", std::pair<qsizetype, qsizetype>(0, 3) },
+        { u"xx未备案yy已备案", std::pair<qsizetype, qsizetype>(1, 3) },
+        { u"备案信息不存在", std::pair<qsizetype, qsizetype>(2, 1) },
+        { u"已备案信息", std::pair<qsizetype, qsizetype>(0, 1) },
+        { u"无", std::nullopt },
+        { u"", std::nullopt },
+    };
+    for (const Row& row : rows) {
+        const auto hit = findEarliest(str(row.text), { u"已备案", u"未备案", u"备案信息" });
+        ASSERT_EQ(hit.has_value(), row.hit.has_value()) << str(row.text).toStdString();
+        if (hit) {
+            EXPECT_EQ(hit->index, row.hit->first) << str(row.text).toStdString();
+            EXPECT_EQ(hit->position, row.hit->second) << str(row.text).toStdString();
+        }
+    }
+    // At one position the phrase listed first wins, even when a later one is longer.
+    EXPECT_EQ(findEarliest(u"备案信息", { u"备案", u"备案信息" })->index, 0);
+    EXPECT_EQ(findEarliest(u"备案信息", { u"备案信息", u"备案" })->index, 0);
+}
+
+TEST(Cut, AConstantCutIsTheCutOfItsMarkersAndOffsets)
+{
+    constexpr Cut keepStart { u"[", -1, u"]", 0 };
+    EXPECT_EQ(cut(QStringLiteral("ab[v]"), keepStart), QStringLiteral("[v"));
+    EXPECT_EQ(cut(QStringLiteral("abv]"), keepStart), std::nullopt);
 }
 
 } // namespace
