@@ -39,9 +39,9 @@ struct Cut
     qsizetype endOffset;
 };
 
-inline std::optional<QString> cut(const QString& text, const Cut& spec)
+inline std::optional<QString> cut(const QString& text, const Cut& what)
 {
-    return cutBetween(text, spec.startMarker, spec.startOffset, spec.endMarker, spec.endOffset);
+    return cutBetween(text, what.startMarker, what.startOffset, what.endMarker, what.endOffset);
 }
 
 // 1-based position of the first occurrence of `needle` that starts at or after the 1-based
