@@ -652,10 +652,14 @@ QString cleanedHref(const char* href)
 
 QString resolvedHref(const QUrl& base, const QString& href)
 {
-    const QUrl resolved = base.resolved(QUrl(href, QUrl::TolerantMode));
+    QUrl resolved = base.resolved(QUrl(href, QUrl::TolerantMode));
     // An address that cannot be parsed is handed on as written, as a browser's href gives it.
     if (!resolved.isValid() || resolved.isEmpty())
         return href;
+    // A browser gives a web address with no path its "/": "http://host" reads "http://host/".
+    const QString scheme = resolved.scheme();
+    if ((scheme == u"http" || scheme == u"https") && !resolved.host().isEmpty() && resolved.path().isEmpty())
+        resolved.setPath(QStringLiteral("/"));
     return resolved.toString(QUrl::FullyEncoded);
 }
 

@@ -149,6 +149,8 @@ TEST(ParseHtmlPage, LinksAreAbsoluteInDocumentOrder)
                              u"<a href=\"javascript:void(0)\">9</a>"
                              u"<a href=\"mailto:someone@example.com\">10</a>"
                              u"<a href=\"\">11</a>"
+                             u"<a href=\"HTTP://Shop1.Example.org\">13</a>"
+                             u"<a href=\"https://example.net?x=1\">14</a>"
                              u"<span hidden><a href=\"hidden.html\">12</a></span>"
                              u"<noscript><a href=\"noscript.html\">x</a></noscript>"
                              u"<template><a href=\"template.html\">x</a></template>"
@@ -166,6 +168,9 @@ TEST(ParseHtmlPage, LinksAreAbsoluteInDocumentOrder)
         QStringLiteral("javascript:void(0)"),
         QStringLiteral("mailto:someone@example.com"),
         QStringLiteral("http://example.com/dir/page.html"),
+        // A web address with an empty path gets its "/", as a browser's href gives it.
+        QStringLiteral("http://shop1.example.org/"),
+        QStringLiteral("https://example.net/?x=1"),
         QStringLiteral("http://example.com/dir/hidden.html"),
     };
     EXPECT_EQ(parseHtmlPage(html, base).links, expected);

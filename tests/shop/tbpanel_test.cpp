@@ -3,9 +3,11 @@
 #include "support/recorders.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -61,6 +63,112 @@ TEST_F(ShopPanel, OpensWithAnEmptySearchAndEmptyFigures)
     }
 }
 
+TEST_F(ShopPanel, OpensWithTheSearchStatusAndTheScoringControls)
+{
+    EXPECT_EQ(find<QLabel>(u"lblTBZZ")->text(), QStringLiteral("准备就绪"));
+    EXPECT_EQ(find<QPushButton>(u"cmdTBURL")->text(), QStringLiteral("已为您查询到信用，点击查看结果"));
+    EXPECT_FALSE(find<QPushButton>(u"cmdTBURL")->isVisible());
+    EXPECT_NE(panel.WebTB(), nullptr);
+    EXPECT_EQ(panel.findChild<PageLoader*>(QStringLiteral("WebTB")), panel.WebTB());
+
+    const std::tuple<const char16_t*, const char16_t*, const char16_t*> checks[] = {
+        { u"Check2", u"消费者保障服务(如交保证金请打钩)", u"不加入”消费者保障服务“扣分" },
+        { u"Check3", u"违规行为(如有打钩)", u"有违规行为扣分" },
+        { u"Check4", u"退款纠纷(如有打钩)", u"有退款纠纷扣分" },
+        { u"Check5", u"投诉纠纷(如有打钩)", u"有投诉纠纷扣分" },
+        { u"Check6", u"处罚情况(如有打钩)", u"有处罚情况扣分" },
+        { u"Check7", u"宝贝与描述相符(比同行高打钩)", u"比同行低扣分" },
+        { u"Check8", u"卖家服务态度(比同行高打钩)", u"卖家服务态度比同行差扣分" },
+        { u"Check9", u"卖家发货速度(比同行高打钩)", u"发货速度比同行慢扣分" },
+    };
+    for (const auto& [name, caption, hint] : checks) {
+        auto* box = find<QCheckBox>(name);
+        EXPECT_EQ(box->text(), str(caption));
+        EXPECT_EQ(box->toolTip(), str(hint));
+        EXPECT_EQ(box->checkState(), Qt::Unchecked) << str(name).toStdString();
+        // Every control fits inside the panel, clear of the others.
+        EXPECT_TRUE(panel.rect().contains(box->geometry())) << str(name).toStdString();
+        EXPECT_GE(box->width(), box->sizeHint().width()) << str(name).toStdString();
+    }
+    EXPECT_EQ(find<QLabel>(u"Label9")->text(), QStringLiteral("查询后将查询结果输入在下边，然后按“开始评估”进行评估"));
+    EXPECT_EQ(find<QLabel>(u"Label38")->text(), QStringLiteral("专    家    建    议"));
+    EXPECT_EQ(find<QPlainTextEdit>(u"Text10")->toPlainText(), QStringLiteral("暂无建议.\n"));
+
+    const QList<QWidget*> controls = panel.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (const QWidget* a : controls) {
+        EXPECT_TRUE(panel.rect().contains(a->geometry())) << a->objectName().toStdString();
+        for (const QWidget* b : controls) {
+            if (a < b) {
+                EXPECT_FALSE(a->geometry().intersects(b->geometry()))
+                    << a->objectName().toStdString() << " / " << b->objectName().toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(ShopPanel, EmptyFiguresAreRefusedInTheirOrder)
+{
+    struct Row
+    {
+        const char16_t* credit;
+        const char16_t* good;
+        const char16_t* bad;
+        const char16_t* message;
+    };
+    const Row rows[] = {
+        { u"", u"", u"", u"您没有填写店铺信用，无法评估！" },
+        { u"", u"100", u"1", u"您没有填写店铺信用，无法评估！" },
+        { u"100", u"", u"", u"您没有填写最近半年好评，无法评估！" },
+        { u"100", u"100", u"", u"您没有填写最近半年差评，无法评估！" },
+    };
+    for (const Row& row : rows) {
+        find(u"Text9")->setText(str(row.credit));
+        find(u"Text7")->setText(str(row.good));
+        find(u"Text8")->setText(str(row.bad));
+        seams.dialogs.boxes.clear();
+        QTest::mouseClick(find<QPushButton>(u"Command13"), Qt::LeftButton);
+
+        ASSERT_EQ(seams.dialogs.boxes.size(), 1);
+        EXPECT_EQ(seams.dialogs.boxes[0].style, MsgCritical);
+        EXPECT_EQ(seams.dialogs.boxes[0].title, QStringLiteral("Veldrin"));
+        EXPECT_EQ(seams.dialogs.boxes[0].text, str(row.message));
+        EXPECT_EQ(find<QPlainTextEdit>(u"Text10")->toPlainText(), QStringLiteral("暂无建议.\n"));
+    }
+}
+
+TEST_F(ShopPanel, AssessmentReadsTheBoxesAndTheTicksAfresh)
+{
+    const QString bad = QStringLiteral("经过评估，该店总体水平太差，购物有较大风险，不建议在此店购物！");
+    // Blanks only pass the empty test and read 0.
+    find(u"Text9")->setText(QStringLiteral("  "));
+    find(u"Text7")->setText(QStringLiteral(" "));
+    find(u"Text8")->setText(QStringLiteral("\t"));
+    QTest::mouseClick(find<QPushButton>(u"Command13"), Qt::LeftButton);
+    EXPECT_TRUE(seams.dialogs.boxes.isEmpty());
+    EXPECT_EQ(find<QPlainTextEdit>(u"Text10")->toPlainText(),
+              u"经过检测该店存在的问题有：该店铺没加入消费者保障服务。该店铺信用太低。该店铺评分：26 分。" + bad);
+
+    for (const char16_t* name : { u"Check2", u"Check7", u"Check8", u"Check9" })
+        QTest::mouseClick(find<QCheckBox>(name), Qt::LeftButton, {}, QPoint(8, find<QCheckBox>(name)->height() / 2));
+    find(u"Text9")->setText(QStringLiteral("3 000"));
+    find(u"Text7")->setText(QStringLiteral("12000个"));
+    find(u"Text8")->setText(QStringLiteral("10"));
+    QTest::mouseClick(find<QPushButton>(u"Command13"), Qt::LeftButton);
+    EXPECT_EQ(find<QPlainTextEdit>(u"Text10")->toPlainText(),
+              QStringLiteral("经过检测该店存在的问题有：该店铺评分：92 分。经过评估，该店总体水平较好，可以购买！"));
+
+    // A dimmed box meets neither rule: Check2 neither sets 70 nor adds its line.
+    find<QCheckBox>(u"Check2")->setTristate(true);
+    find<QCheckBox>(u"Check2")->setCheckState(Qt::PartiallyChecked);
+    find<QCheckBox>(u"Check6")->setChecked(true);
+    QTest::mouseClick(find<QPushButton>(u"Command13"), Qt::LeftButton);
+    EXPECT_EQ(find<QPlainTextEdit>(u"Text10")->toPlainText(),
+              QStringLiteral("经过检测该店存在的问题有：该店铺最近被处罚。该店铺评分：62 分。"
+                             "经过评估，该店总体水平一般，购物需谨慎！"));
+    EXPECT_TRUE(seams.dialogs.boxes.isEmpty());
+    EXPECT_EQ(find(u"Text9")->text(), QStringLiteral("3 000"));
+}
+
 TEST_F(ShopPanel, NoBoxRefusesATypedCharacter)
 {
     // Every kind of character that some other box refuses.
@@ -99,6 +207,7 @@ TEST_F(ShopPanel, EnterSearchesOnlyFromTheNameBoxAndOnlyWhileTheButtonIsEnabled)
         const std::string label = str(row.box).toStdString() + (row.buttonEnabled ? "" : " (button disabled)");
         find<QPushButton>(u"cmdTBCX")->setEnabled(row.buttonEnabled);
         QLineEdit* box = find(row.box);
+        box->setEnabled(true); // an earlier row's search left it disabled
         box->setText(QStringLiteral("100"));
         box->setFocus();
         QSignalSpy reached(box, &QLineEdit::returnPressed);
@@ -107,7 +216,8 @@ TEST_F(ShopPanel, EnterSearchesOnlyFromTheNameBoxAndOnlyWhileTheButtonIsEnabled)
         QTest::keyClick(box, Qt::Key_Return);
 
         EXPECT_EQ(started, row.handler ? QStringList { str(row.handler) } : QStringList {}) << label;
-        EXPECT_EQ(reached.count(), 1) << label;
+        // A search disables the name box inside its Enter action, so that key no longer reaches it.
+        EXPECT_EQ(reached.count(), row.handler ? 0 : 1) << label;
         EXPECT_EQ(box->text(), QStringLiteral("100")) << label;
     }
 }
