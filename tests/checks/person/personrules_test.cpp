@@ -13,15 +13,14 @@ TEST(IdCardCheck, ExpectedCheckCharacterFollowsTheWeightedSum)
 {
     const std::pair<const char16_t*, char16_t> rows[] = {
         { u"11010519491231002", u'X' }, // sum mod 11 is 2
-        { u"11010519491231001", u'1' },
-        { u"11010519491231007", u'0' },
-        { u"11010519491231000", u'3' },
-        { u"00000000000000000", u'1' }, // sum 0
+        { u"11010519491231001", u'1' }, { u"11010519491231007", u'0' },
+        { u"11010519491231000", u'3' }, { u"00000000000000000", u'1' }, // sum 0
         { u"00000000000000001", u'X' }, // the last weight alone: 2
         { u"00000000000000010", u'8' }, // 4
     };
     for (const auto& [first17, expected] : rows)
-        EXPECT_EQ(expectedCheckCharacter(str(first17)), std::optional<QChar>(QChar(expected))) << str(first17).toStdString();
+        EXPECT_EQ(expectedCheckCharacter(str(first17)), std::optional<QChar>(QChar(expected)))
+            << str(first17).toStdString();
 
     EXPECT_EQ(expectedCheckCharacter(u"1101051949123100X"), std::nullopt);
     EXPECT_EQ(expectedCheckCharacter(u"1101051949123100"), std::nullopt);
@@ -55,18 +54,9 @@ TEST(IdCardCheck, TheFirstMatchingRuleDecides)
 TEST(MessengerNumber, FiveToTenAsciiDigitsWithoutLeadingZeros)
 {
     const std::pair<const char16_t*, const char16_t*> rows[] = {
-        { u"10000", u"10000" },
-        { u"9999999999", u"9999999999" },
-        { u"000123", u"123" },
-        { u"00000", u"0" },
-        { u"1234", nullptr },
-        { u"12345678901", nullptr },
-        { u"", nullptr },
-        { u"-1234", nullptr },
-        { u"1234.0", nullptr },
-        { u" 12345", nullptr },
-        { u"1e+10", nullptr },
-        { u"１２３４５", nullptr },
+        { u"10000", u"10000" }, { u"9999999999", u"9999999999" }, { u"000123", u"123" }, { u"00000", u"0" },
+        { u"1234", nullptr },   { u"12345678901", nullptr },      { u"", nullptr },      { u"-1234", nullptr },
+        { u"1234.0", nullptr }, { u" 12345", nullptr },           { u"1e+10", nullptr }, { u"１２３４５", nullptr },
     };
     for (const auto& [typed, expected] : rows) {
         const std::optional<QString> number = messengerNumberText(str(typed));
@@ -98,7 +88,8 @@ TEST(RangeSearch, NextWholeNumberIsCountedOnTheDigits)
 
 TEST(RangeSearch, AddressOrRefusalForAreaCodeAndNumber)
 {
-    const QString query = QStringLiteral("/search?num=50&hl=en&lr=&newwindow=-1&q=%E7%94%B5%E8%AF%9D%E5%8F%B7%E7%A0%81+");
+    const QString query
+        = QStringLiteral("/search?num=50&hl=en&lr=&newwindow=-1&q=%E7%94%B5%E8%AF%9D%E5%8F%B7%E7%A0%81+");
     struct Row
     {
         const char16_t* areaCode;
@@ -112,7 +103,9 @@ TEST(RangeSearch, AddressOrRefusalForAreaCodeAndNumber)
         { u"010", u"123456789012", RangeCheck::Ready, u"010+123456780000...123456790000" },
         { u"0755", u"99999999", RangeCheck::Ready, u"0755+99990000...100000000" },
         // The user's parts go out percent-encoded.
-        { u"010", u" 12345678", RangeCheck::Ready, u"010+%201234" u"0000...12350000" },
+        { u"010", u" 12345678", RangeCheck::Ready,
+          u"010+%201234"
+          u"0000...12350000" },
         { u"010", u"123", RangeCheck::Unreadable, nullptr },
         { u"", u"8888", RangeCheck::Unreadable, nullptr },
         { u"010", u"", RangeCheck::Unreadable, nullptr },

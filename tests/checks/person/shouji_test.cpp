@@ -73,8 +73,9 @@ TEST_F(MobileLookup, ElevenDigitsAreLookedUpAndTheFourValuesShownUntrimmed)
 
     EXPECT_EQ(fetch.urls(), QStringList { urlFor(QStringLiteral("13800138000")) });
     // The home region and the area code leave out the one character before their end marker.
-    EXPECT_EQ(results(), (QStringList { QStringLiteral("归属：\r\n北京\r"), QStringLiteral("区号：\r\n010\r"),
-                                        QStringLiteral("卡型：\r\n全球通\r\n"), QStringLiteral("邮编：\r\n100000") }));
+    EXPECT_EQ(results(),
+              (QStringList { QStringLiteral("归属：\r\n北京\r"), QStringLiteral("区号：\r\n010\r"),
+                             QStringLiteral("卡型：\r\n全球通\r\n"), QStringLiteral("邮编：\r\n100000") }));
     EXPECT_EQ(label(u"lblShouJiZZ"), QStringLiteral("准备就绪"));
     EXPECT_EQ(input()->text(), QStringLiteral("13800138000"));
     EXPECT_TRUE(input()->isEnabled());
@@ -133,14 +134,15 @@ TEST_F(MobileLookup, AFailedCutEndsTheLookupWithTheValuesSoFar)
         QString page; // none: the fetch fails
         QStringList shown;
     };
-    const QStringList reset = { QStringLiteral("归属："), QStringLiteral("区号："), QStringLiteral("卡型："),
-                                QStringLiteral("邮编：") };
+    const QStringList reset
+        = { QStringLiteral("归属："), QStringLiteral("区号："), QStringLiteral("卡型："), QStringLiteral("邮编：") };
     const Row rows[] = {
         { u"fetch fails", QString(), reset },
         // "邮 编" before "区 号": the area code's count comes out negative.
         { u"markers out of order",
           QStringLiteral("卡号归属地 上海 卡 类 型 神州行 邮 编 200000 区 号 021 更详细的.."),
-          { QStringLiteral("归属： 上海"), QStringLiteral("区号："), QStringLiteral("卡型："), QStringLiteral("邮编：") } },
+          { QStringLiteral("归属： 上海"), QStringLiteral("区号："), QStringLiteral("卡型："),
+            QStringLiteral("邮编：") } },
         { u"no start marker", QStringLiteral("卡 类 型 神州行 区 号 021 邮 编 200000 更详细的.."), reset },
         { u"no end marker",
           QStringLiteral("卡号归属地 上海 卡 类 型 神州行 区 号 021 邮 编 200000"),
