@@ -1,4 +1,4 @@
-#include "support/fakepageloader.h"
+#include "support/fakeloaderpanel.h"
 #include "support/fixtureserver.h"
 #include "support/recorders.h"
 
@@ -14,18 +14,15 @@ const QString refusalBox
 const QString unrecognisedBox
     = QStringLiteral("您输入的QQ号不合法！错误原因：\r1.您输入的QQ号不合法，请检查后重新输入！");
 
-class PresenceLookup : public ::testing::Test
+class PresenceLookup : public ::testing::Test, protected FakeLoaderPanel
 {
 protected:
     PresenceLookup()
+        : FakeLoaderPanel(QStringLiteral("frmQQ"), QStringLiteral("WebQQ"))
     {
         // The pictures live on another endpoint than the presence service.
         seams.context.services[Service::MessengerPicture]
             = Endpoint { QStringLiteral("http"), QStringLiteral("127.0.0.1"), 8 };
-        loaders.install(seams.context);
-        built = buildPanel(QStringLiteral("frmQQ"), seams.context);
-        web = loaders.named(QStringLiteral("WebQQ"));
-        seams.dialogs.watched = built.panel.get();
     }
 
     QLineEdit* input() const { return built.control<QLineEdit>(u"Text4"); }
@@ -45,11 +42,6 @@ protected:
         QTest::mouseClick(button(), Qt::LeftButton);
     }
     bool idle() const { return input()->isEnabled() && button()->isEnabled(); }
-
-    TestSeams seams;
-    FakeLoaderFactory loaders;
-    BuiltPanel built;
-    FakePageLoader* web = nullptr;
 };
 
 TEST_F(PresenceLookup, FiveToTenDigitsAreAskedForWithoutLeadingZeros)

@@ -1,4 +1,4 @@
-#include "support/fakepageloader.h"
+#include "support/fakeloaderpanel.h"
 #include "support/fixtureserver.h"
 #include "support/recorders.h"
 
@@ -21,15 +21,12 @@ const QString notFound = QStringLiteral("没有查找到该号码的地理位置
 // last full-width asterisk.
 const QString districtPage = QStringLiteral("电话：010-12345678\r\n该号段电话分部区域：\t北京市海淀区\r\n ＊\r\n");
 
-class TelephoneLookup : public ::testing::Test
+class TelephoneLookup : public ::testing::Test, protected FakeLoaderPanel
 {
 protected:
     TelephoneLookup()
+        : FakeLoaderPanel(QStringLiteral("frmTelWZ"), QStringLiteral("WebTel"))
     {
-        loaders.install(seams.context);
-        built = buildPanel(QStringLiteral("frmTelWZ"), seams.context);
-        web = loaders.named(QStringLiteral("WebTel"));
-        seams.dialogs.watched = built.panel.get();
     }
 
     QLineEdit* box(const char16_t* name) const { return built.control<QLineEdit>(name); }
@@ -49,11 +46,6 @@ protected:
     {
         return box(u"txtTel")->isEnabled() && result()->isEnabled() && button(u"cmdTelChaXun")->isEnabled();
     }
-
-    TestSeams seams;
-    FakeLoaderFactory loaders;
-    BuiltPanel built;
-    FakePageLoader* web = nullptr;
 };
 
 TEST_F(TelephoneLookup, ShortNumbersAreRefusedAndLongerOnesLookedUpAsTyped)
