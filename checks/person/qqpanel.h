@@ -14,11 +14,16 @@ public:
     QWidget* focusBox() const override;
 
     void Command9_Click();
+    void WebQQ_TitleChange();
     void Text4_KeyPress(int& KeyAscii);
 
 private:
     QLineEdit* m_Text4 = nullptr;
     QPushButton* m_Command9 = nullptr;
+    QLabel* m_Label24 = nullptr;
+    QLabel* m_Label26 = nullptr;
+    PageLoader* m_WebQQ = addPageLoader(QStringLiteral("WebQQ"));
+    PendingLoad bQQPending { *this, *m_WebQQ };
 };
 
 } // namespace veldrin

@@ -18,9 +18,14 @@ public:
     void txtShenFenZheng_KeyPress(int& KeyAscii);
 
 private:
+    void showLookupFailure();
+
     QLineEdit* m_txtShenFenZheng = nullptr;
     QPushButton* m_cmdShenFenZhengChaXun = nullptr;
     QList<QLabel*> m_resultLabels;
+    QLabel* m_lblSFZZZ = nullptr;
+    // The last fetched page, as fetched: cut from here, never from a text box.
+    QString m_txtSFZTT;
 };
 
 } // namespace veldrin

@@ -18,12 +18,15 @@ public:
     void cmdTelChaXun_Click();
     void Command5_Click();
     void Command4_Click();
+    void WebTel_DocumentComplete();
 
     void txtTel_KeyPress(int& KeyAscii);
     void Text2_KeyPress(int& KeyAscii);
     void Text3_KeyPress(int& KeyAscii);
 
 private:
+    void showLookupFailure(BusyGuard& busy);
+
     QLineEdit* m_txtTel = nullptr;
     QPushButton* m_cmdTelChaXun = nullptr;
     QPlainTextEdit* m_txtTelWZ = nullptr;
@@ -31,6 +34,10 @@ private:
     QLineEdit* m_Text3 = nullptr;
     QPushButton* m_Command5 = nullptr;
     QPushButton* m_Command4 = nullptr;
+    PageLoader* m_WebTel = addPageLoader(QStringLiteral("WebTel"));
+    PendingLoad bTelPending { *this, *m_WebTel };
+    // The last loaded page, as loaded: searched and cut from here, never from a text box.
+    QString m_txtTelTT;
 };
 
 } // namespace veldrin
