@@ -1,4 +1,6 @@
+#include "app/form1.h"
 #include "checks/site/slpanel.h"
+#include "support/enablelog.h"
 #include "support/recorders.h"
 
 #include <QDir>
@@ -114,6 +116,7 @@ TEST_F(SlPanelTest, ToolOutputIsTidiedWhateverTheExitStatus)
     useTool(QStringLiteral(
         "printf 'Non-authoritative answer:\\nName:\\texample.com\\nAddresses:\\t1.2.3.4\\n\\t  5.6.7.8\\n'\n"
         "exit 1"));
+    EnableLog log({ cmdGO, txtSLURL, txtSLJG });
     query(QStringLiteral("example.com"));
 
     EXPECT_EQ(txtSLJG->toPlainText(),
@@ -122,6 +125,9 @@ TEST_F(SlPanelTest, ToolOutputIsTidiedWhateverTheExitStatus)
     EXPECT_FALSE(QFile::exists(workFile()));
     EXPECT_TRUE(QFileInfo(seams.net.workFolder()).isDir());
     expectEnabled();
+    EXPECT_EQ(log.changes,
+              QStringList({ QStringLiteral("cmdGO-"), QStringLiteral("txtSLURL-"), QStringLiteral("txtSLJG-"),
+                            QStringLiteral("cmdGO+"), QStringLiteral("txtSLURL+"), QStringLiteral("txtSLJG+") }));
 }
 
 // A stale work file is never shown: it is removed before the tool starts, so a tool that
@@ -228,6 +234,19 @@ TEST(HostListTidy, BlanksThenAddressLabelThenTabs)
     EXPECT_EQ(tidyHostList({ QStringLiteral("Address es:") }), QStringLiteral("服务器主机信息：\r\n\r\n"))
         << "blanks go first, so a label split by blanks is joined before it is replaced";
     EXPECT_EQ(tidyHostList({}), QString());
+}
+
+// The removed text stands in the main window's hidden Text6, outside every panel.
+TEST(HostListTidy, RemovedTextIsTheMainWindowsHiddenText6)
+{
+    TestSeams seams;
+    Form1 window(seams.context);
+    auto* text6 = window.findChild<QLineEdit*>(QStringLiteral("Text6"));
+    ASSERT_NE(text6, nullptr);
+    EXPECT_EQ(text6->text(), QStringLiteral("\t"));
+    EXPECT_TRUE(text6->isHidden());
+    EXPECT_EQ(window.findChild<QWidget*>(QStringLiteral("frmSL"))->findChild<QLineEdit*>(QStringLiteral("Text6")),
+              nullptr);
 }
 
 } // namespace
