@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/echo.h"
 #include "platform/http.h"
+#include "platform/nameresolution.h"
+#include "platform/nameservertool.h"
 #include "platform/pageloader.h"
 #include "platform/services.h"
 #include "platform/waitingfetch.h"
@@ -72,6 +75,12 @@ public:
 
 using PageLoaderFactory = std::function<std::unique_ptr<PageLoader>(QObject* parent)>;
 
+// Name resolution, the echo request and the name-server tool (resolveIpv4, sendEcho,
+// runNameServerTool in production).
+using NameResolver = std::function<QList<Ipv4Address>(const QString& name)>;
+using EchoSender = std::function<EchoResult(std::optional<Ipv4Address> destination, const EchoRequest& request)>;
+using HostListTool = std::function<ToolOutput(const QString& name)>;
+
 // Everything a window or panel needs from outside itself. Production builds it once in
 // main(); tests build their own with recorders and a loopback service table.
 struct Context
@@ -85,6 +94,17 @@ struct Context
     FetchLimits fetchLimits;
     QString programFolder;
     PageLoaderFactory makePageLoader;
+    // Inert until set: a context not built by the program itself resolves no name, sends no
+    // echo and starts no program.
+    NameResolver resolveName = [](const QString&) {
+        return QList<Ipv4Address>();
+    };
+    EchoSender sendEcho = [](std::optional<Ipv4Address>, const EchoRequest&) {
+        return EchoResult();
+    };
+    HostListTool runNameServer = [](const QString&) {
+        return ToolOutput { false, {}, QStringLiteral("no name-server tool") };
+    };
     // How page text is had; tests give exact texts per address instead.
     PageTextFetch pageText = [](const QString& url, const FetchLimits& limits) {
         return GetWebText(url, limits);

@@ -169,6 +169,10 @@ void Form1::buildFrame()
     // Directly on the window and outside its visible area: the focus sink, so that no visible
     // control shows a caret after activation.
     Text5 = layout::place(new QLineEdit(client), QStringLiteral("Text5"), QRect(0, -16680, 180, 375));
+    // Hidden, and never written: the text the server host list removes from its result.
+    auto* Text6 = layout::place(new QLineEdit(hostListRemovedText.toString(), client), QStringLiteral("Text6"),
+                                QRect(0, -16680, 180, 375));
+    Text6->hide();
 
     // The group column first, the group frames after it, so the frames lie above the column.
     frmJianBie = makeFrame(QStringLiteral("frmJianBie"), frmMain, QRect(120, 120, 2055, 6075));

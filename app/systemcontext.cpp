@@ -66,6 +66,15 @@ Context SystemSeams::context(const QString& programFolder)
     context.makePageLoader = [limits = context.fetchLimits](QObject* parent) {
         return createHttpPageLoader(limits, parent);
     };
+    context.resolveName = [](const QString& name) {
+        return resolveIpv4(name);
+    };
+    context.sendEcho = [](std::optional<Ipv4Address> destination, const EchoRequest& request) {
+        return veldrin::sendEcho(destination, request);
+    };
+    context.runNameServer = [tool = NameServerTool::system()](const QString& name) {
+        return runNameServerTool(tool, name);
+    };
     return context;
 }
 

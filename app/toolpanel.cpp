@@ -98,8 +98,9 @@ void ToolPanel::showFailure(const QString& firstLine, const QStringList& causes)
     showBox(MsgCritical, QStringLiteral("错误"), numberedFailure(firstLine, causes));
 }
 
-BusyGuard::BusyGuard(ToolPanel& panel, std::initializer_list<QWidget*> controls)
+BusyGuard::BusyGuard(ToolPanel& panel, std::initializer_list<QWidget*> controls, EnableOrder order)
     : m_panel(&panel)
+    , m_order(order)
 {
     panel.lookupStarted();
     for (QWidget* control : controls) {
@@ -115,7 +116,9 @@ void BusyGuard::end()
     m_ended = true;
     if (m_panel)
         m_panel->lookupEnded();
-    for (qsizetype i = m_controls.size() - 1; i >= 0; --i) {
+    const qsizetype count = m_controls.size();
+    for (qsizetype n = 0; n < count; ++n) {
+        const qsizetype i = m_order == EnableOrder::AsListed ? n : count - 1 - n;
         if (m_controls[i])
             m_controls[i]->setEnabled(true);
     }

@@ -36,11 +36,18 @@ class ToolPanel;
 // Holds a lookup's controls disabled and the lookup counted as running, from construction
 // until end() or destruction, whichever comes first: every way out of a handler (result, not
 // found, failure, exception) enables them again. A handler whose lookup enables the panel
-// before its message box calls end() before showing it.
+// before its message box calls end() before showing it. The controls are enabled again in
+// the reverse of the order they were disabled in, or, for lookups that enable them as
+// listed, in that order.
 class BusyGuard
 {
 public:
-    BusyGuard(ToolPanel& panel, std::initializer_list<QWidget*> controls);
+    enum class EnableOrder
+    {
+        Reversed,
+        AsListed
+    };
+    BusyGuard(ToolPanel& panel, std::initializer_list<QWidget*> controls, EnableOrder order = EnableOrder::Reversed);
     ~BusyGuard() { end(); }
     BusyGuard(const BusyGuard&) = delete;
     BusyGuard& operator=(const BusyGuard&) = delete;
@@ -50,6 +57,7 @@ public:
 private:
     QPointer<ToolPanel> m_panel;
     QList<QPointer<QWidget>> m_controls;
+    EnableOrder m_order;
     bool m_ended = false;
 };
 

@@ -17,6 +17,7 @@ ServiceTable ServiceTable::defaults()
         table[service] = Endpoint { QStringLiteral("http"), QString::fromUtf16(host), port };
     };
     set(Service::Whois, u"whois.veldrin.example");
+    table.whoisSiteName = QStringLiteral("whois.veldrin.example");
     set(Service::IpLocation, u"ip.veldrin.example");
     // The mobile-number and ICP services answer on port 8080 only.
     set(Service::MobileLocation, u"mobile.veldrin.example", 8080);

@@ -67,6 +67,8 @@ public:
     void pointAllAt(const QString& host, int port);
 
     MakerInfo maker;
+    // The whois service's own site name as its pages show it; the domain record deletes it.
+    QString whoisSiteName;
 
 private:
     std::array<Endpoint, static_cast<int>(Service::Count)> m_endpoints;

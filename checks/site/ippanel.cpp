@@ -2,6 +2,7 @@
 
 #include "app/panellayout.h"
 #include "checks/site/ipaddress.h"
+#include "checks/site/iplocationpage.h"
 #include "platform/convert.h"
 #include "platform/textsearch.h"
 
@@ -17,12 +18,6 @@ namespace veldrin {
 namespace {
 
 const QString resultCaption = QStringLiteral("查询结果");
-
-// The location runs from the start marker, which is kept, to four characters before the
-// end marker.
-constexpr QStringView startMarker = u"本站主数据：";
-constexpr Cut locationCut { startMarker, -startMarker.size(),
-                            u"如果您发现查询结果不详细或不正确，请使用IP数据库自助添加功能进行修正", 4 };
 
 const QStringList failureCauses = {
     QStringLiteral("IP地址输入错误，请重新输入！"),
@@ -98,12 +93,11 @@ void IpPanel::cmdIPChaXun_Click()
     m_lblIPZZ->setText(QStringLiteral("正在查询中..."));
     m_lblIPZZ->show();
 
-    const std::optional<QString> page
-        = fetchPage(Service::IpLocation, u"/ips.asp?ip=" + percentEncodeUserPart(typed) + u"&action=2");
+    const std::optional<QString> page = fetchPage(Service::IpLocation, ipLocationQuery(typed));
     if (!page)
         return showLookupFailure();
     m_txtIPTT = *page;
-    const std::optional<QString> location = cut(m_txtIPTT, locationCut);
+    const std::optional<QString> location = cut(m_txtIPTT, ipLocationCut);
     if (!location)
         return showLookupFailure();
     m_txtIPJG->setPlainText(*location);

@@ -9,6 +9,23 @@
 
 namespace veldrin {
 
+namespace {
+
+const QString errorTitle = QStringLiteral("错误");
+
+} // namespace
+
+QString tidyHostList(const QStringList& lines)
+{
+    QString text;
+    for (const QString& line : lines)
+        text += line + u"\r\n";
+    text.remove(u' ');
+    text.replace(QStringLiteral("Addresses:"), QStringLiteral("服务器主机信息：\r\n"));
+    text.remove(hostListRemovedText.toString());
+    return text;
+}
+
 SlPanel::SlPanel(Context& context, QWidget* parent)
     : ToolPanel(context, QStringLiteral("frmSL"), QStringLiteral("网站主机数量查询"), parent)
 {
@@ -40,6 +57,27 @@ void SlPanel::resetPanel()
 void SlPanel::cmdGO_Click()
 {
     queryStarting(QStringLiteral("cmdGO_Click"));
+    const QString name = m_txtSLURL->text();
+    if (name.startsWith(u"http") || name.startsWith(u"ftp"))
+        return showBox(MsgCritical, errorTitle,
+                       { QStringLiteral("输入时禁止输入“http”和“ftp”否则无法查询！请去掉！") });
+    // The tool would read a leading "-" as an option, and an empty name as a request for its
+    // interactive mode.
+    if (name.isEmpty() || name.startsWith(u'-'))
+        return showBox(MsgCritical, errorTitle, { QStringLiteral("请输入正确的域名！") });
+
+    // The button, the input and the result box are enabled again in that order. While the
+    // tool runs the window takes input; a panel reset then enables and empties the result box
+    // but leaves the input and the button to this guard.
+    BusyGuard busy(*this, { m_cmdGO, m_txtSLURL, m_txtSLJG }, BusyGuard::EnableOrder::AsListed);
+    m_txtSLJG->setPlainText(QStringLiteral("正在查询服务器主机信息中..."));
+
+    // Output is shown whether or not the name resolved; only no output at all is a failure.
+    const ToolOutput output = context().runNameServer(name);
+    QString shown = tidyHostList(output.lines);
+    if (!output.ok)
+        shown = QStringLiteral("查询失败，请稍后再试！");
+    m_txtSLJG->setPlainText(shown);
 }
 
 void SlPanel::txtSLURL_KeyPress(int& KeyAscii)

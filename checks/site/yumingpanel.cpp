@@ -1,6 +1,9 @@
 #include "checks/site/yumingpanel.h"
 
 #include "app/panellayout.h"
+#include "checks/site/whoisrows.h"
+#include "platform/convert.h"
+#include "platform/textsearch.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -8,6 +11,19 @@
 #include <QPushButton>
 
 namespace veldrin {
+
+namespace {
+
+// A page that says so is no record, and is refused before any rewriting.
+constexpr QStringView reservedSentence = u"the domain you want to register is reserved";
+
+const QStringList failureCauses = {
+    QStringLiteral("服务器繁忙，不能响应您的请求，请稍后再试！"),
+    QStringLiteral("VeldrinXMLhttp组件丢失，请重新下载！"),
+    QStringLiteral("域名输入错误，在信息库中不存在，请检查后重新输入！"),
+};
+
+} // namespace
 
 YuMingPanel::YuMingPanel(Context& context, QWidget* parent)
     : ToolPanel(context, QStringLiteral("frmYuMing"), QStringLiteral("域名信息查询"), parent)
@@ -40,6 +56,28 @@ void YuMingPanel::resetPanel()
 void YuMingPanel::cmdYuMingChaXun_Click()
 {
     queryStarting(QStringLiteral("cmdYuMingChaXun_Click"));
+    // The result box is disabled with the others; every way out enables the button, the input
+    // and the result box in that order, after the failure box where there is one.
+    BusyGuard busy(*this, { m_cmdYuMingChaXun, m_txtYuMing, m_txtYuMingJG }, BusyGuard::EnableOrder::AsListed);
+    m_txtYuMingJG->clear();
+    m_txtYuMingJG->setPlainText(QStringLiteral("正在查询域名信息中..."));
+
+    const std::optional<QString> page
+        = fetchPage(Service::Whois, u"/whois/" + percentEncodeUserPart(m_txtYuMing->text()));
+    if (!page)
+        return showLookupFailure();
+    m_txtYuMingJG->setPlainText(*page);
+    m_strYuMingPage = *page;
+    // Tested after the box shows the page: a reserved domain leaves the page there unrewritten.
+    if (FindLastPos(reservedSentence, m_strYuMingPage) != 0)
+        return showLookupFailure();
+    m_strYuMingPage = rewriteWhoisRecord(m_strYuMingPage, context().services.whoisSiteName);
+    m_txtYuMingJG->setPlainText(m_strYuMingPage);
+}
+
+void YuMingPanel::showLookupFailure()
+{
+    showFailure(QStringLiteral("在查找域名信息过程中出现错误，错误原因："), failureCauses);
 }
 
 void YuMingPanel::txtYuMing_KeyPress(int& KeyAscii)

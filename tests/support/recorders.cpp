@@ -21,6 +21,7 @@ TestSeams::TestSeams(const QString& host, int port)
     context.process = &process;
     context.instance = &instance;
     context.hotKey = &hotKey;
+    net.install(context);
     context.services.pointAllAt(host, port);
     context.fetchLimits = shortLimits();
     context.programFolder = QCoreApplication::applicationDirPath();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/context.h"
+#include "support/netfakes.h"
 #include "support/panelkit.h"
 
 #include <QList>
@@ -80,6 +81,8 @@ struct TestSeams
     RecordingProcess process;
     FakeInstanceGuard instance;
     RecordingHotKey hotKey;
+    // Resolution, echo and the name-server tool: inert fakes unless a test says otherwise.
+    FakeNet net;
     Context context;
 
     explicit TestSeams(const QString& host = QStringLiteral("127.0.0.1"), int port = 9);
