@@ -1,3 +1,4 @@
+#include "checks/site/errorbox.h"
 #include "platform/convert.h"
 #include "support/fakepageloader.h"
 #include "support/fixtureserver.h"
@@ -49,10 +50,8 @@ TEST(IcpPanel, RefusesAddressesShorterThanFourCharacters)
     RecordPanel p;
     p.query(QStringLiteral("x.c"));
     ASSERT_EQ(p.seams.dialogs.boxes.size(), 1);
-    EXPECT_EQ(p.seams.dialogs.boxes[0].style, MsgCritical);
-    EXPECT_EQ(p.seams.dialogs.boxes[0].title, QStringLiteral("错误"));
-    EXPECT_EQ(p.seams.dialogs.boxes[0].text,
-              QStringLiteral("请输入正确的网址！错误原因：\r1.网址输入错误，请检查后重新输入！"));
+    expectErrorBox(p.seams.dialogs.boxes[0],
+                   QStringLiteral("请输入正确的网址！错误原因：\r1.网址输入错误，请检查后重新输入！"));
     EXPECT_TRUE(p.web->navigations.isEmpty());
     EXPECT_EQ(p.box->text(), QStringLiteral("x.c"));
     EXPECT_TRUE(p.box->isEnabled() && p.button->isEnabled());
@@ -129,9 +128,7 @@ TEST(IcpPanel, TheEarliestStatePhraseDecides)
         ASSERT_EQ(p.seams.dialogs.boxes.size(), c.failed ? 1 : 0);
         if (c.failed) {
             const ShownBox& box = p.seams.dialogs.boxes[0];
-            EXPECT_EQ(box.style, MsgCritical);
-            EXPECT_EQ(box.title, QStringLiteral("错误"));
-            EXPECT_EQ(box.text, failureText);
+            expectErrorBox(box, failureText);
             EXPECT_TRUE(box.seen(u"txtICP").enabled && box.seen(u"Command6").enabled);
             EXPECT_EQ(box.seen(u"Label30").text, QStringLiteral("查询失败"));
         }

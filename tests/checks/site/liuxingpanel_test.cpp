@@ -1,3 +1,4 @@
+#include "checks/site/errorbox.h"
 #include "support/fixtureserver.h"
 #include "support/recorders.h"
 #include "support/recordingfetch.h"
@@ -64,9 +65,7 @@ TEST(LiuXingPanel, PopularityTakesOffTheSchemeAndRefusesShortAddresses)
     PopularityPanel shortOne;
     shortOne.click(u"cmdLiuXingChaXun", QStringLiteral("http://x.com"));
     ASSERT_EQ(shortOne.seams.dialogs.boxes.size(), 1);
-    EXPECT_EQ(shortOne.seams.dialogs.boxes[0].style, MsgCritical);
-    EXPECT_EQ(shortOne.seams.dialogs.boxes[0].title, QStringLiteral("错误"));
-    EXPECT_EQ(shortOne.seams.dialogs.boxes[0].text, QStringLiteral("网址错误！"));
+    expectErrorBox(shortOne.seams.dialogs.boxes[0], QStringLiteral("网址错误！"));
     EXPECT_TRUE(shortOne.box->text().isEmpty());
     EXPECT_TRUE(shortOne.fetch.urls().isEmpty());
     EXPECT_TRUE(shortOne.allEnabled());
@@ -159,9 +158,7 @@ TEST(LiuXingPanel, EachLookupShowsItsValueAsCutOrItsOwnFailure)
         ASSERT_EQ(p.seams.dialogs.boxes.size(), c.failed ? 1 : 0);
         if (c.failed) {
             const ShownBox& box = p.seams.dialogs.boxes[0];
-            EXPECT_EQ(box.style, MsgCritical);
-            EXPECT_EQ(box.title, QStringLiteral("错误"));
-            EXPECT_EQ(box.text, grade ? gradeFailure : countFailure);
+            expectErrorBox(box, grade ? gradeFailure : countFailure);
             EXPECT_TRUE(box.seen(u"txtLiuXing").enabled && box.seen(u"cmdLiuXingChaXun").enabled
                         && box.seen(u"cmdShouLuChaXun").enabled);
             EXPECT_EQ(box.seen(u"lblLiuXingZZ").text, QStringLiteral("出现错误"));

@@ -1,3 +1,4 @@
+#include "checks/site/errorbox.h"
 #include "support/fixtureserver.h"
 #include "support/recorders.h"
 #include "support/recordingfetch.h"
@@ -60,9 +61,7 @@ TEST(RenQiPanel, RefusesShortAndNonWwwAddressesAndEmptiesTheBox)
         RankingPanel p;
         p.query(str(typed));
         ASSERT_EQ(p.seams.dialogs.boxes.size(), 1);
-        EXPECT_EQ(p.seams.dialogs.boxes[0].style, MsgCritical);
-        EXPECT_EQ(p.seams.dialogs.boxes[0].title, QStringLiteral("错误"));
-        EXPECT_EQ(p.seams.dialogs.boxes[0].text, str(text));
+        expectErrorBox(p.seams.dialogs.boxes[0], str(text));
         EXPECT_TRUE(p.fetch.urls().isEmpty());
         EXPECT_TRUE(p.box->text().isEmpty());
         EXPECT_TRUE(p.box->isEnabled() && p.button->isEnabled());
@@ -117,13 +116,11 @@ TEST(RenQiPanel, CutsBothRankingsOrFailsWithThePanelEnabled)
         ASSERT_EQ(p.seams.dialogs.boxes.size(), c.failed ? 1 : 0);
         if (c.failed) {
             const ShownBox& box = p.seams.dialogs.boxes[0];
-            EXPECT_EQ(box.style, MsgCritical);
-            EXPECT_EQ(box.title, QStringLiteral("错误"));
-            EXPECT_EQ(box.text,
-                      QStringLiteral("出现错误！错误原因：\r1.网址输入错误，请检查后重新输入！\r"
-                                     "2.VeldrinXMLhttp组件丢失，请重新下载！\r"
-                                     "3.排名服务器繁忙或故障检修，请稍后再试！\r"
-                                     "4.网络不稳定或繁忙，请退出大量占用网络资源的程序！"));
+            expectErrorBox(box,
+                           QStringLiteral("出现错误！错误原因：\r1.网址输入错误，请检查后重新输入！\r"
+                                          "2.VeldrinXMLhttp组件丢失，请重新下载！\r"
+                                          "3.排名服务器繁忙或故障检修，请稍后再试！\r"
+                                          "4.网络不稳定或繁忙，请退出大量占用网络资源的程序！"));
             EXPECT_TRUE(box.seen(u"txtRenQi").enabled && box.seen(u"cmdRenQiChaxun").enabled);
             EXPECT_EQ(box.seen(u"lblRenQi").text, str(c.global));
         }
