@@ -1,32 +1,26 @@
 #include "checks/site/gongshangpanel.h"
 
 #include "app/panellayout.h"
+#include "checks/site/registrydirectory.h"
 
 #include <QComboBox>
+#include <QEvent>
+#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QRadioButton>
-#include <array>
 
 namespace veldrin {
 
 namespace {
 
-// The pick lists in the order they are offered. The province list ends with 香港, 澳门, 台湾,
-// unlike the directory itself.
-constexpr std::array<const char16_t*, 34> provinceChoices = {
-    u"北京", u"天津", u"河北", u"山西", u"内蒙古", u"辽宁", u"吉林", u"黑龙江", u"上海", u"江苏", u"浙江", u"安徽",
-    u"福建", u"江西", u"山东", u"河南", u"湖北",   u"湖南", u"广东", u"广西",   u"海南", u"重庆", u"四川", u"贵州",
-    u"云南", u"西藏", u"陕西", u"甘肃", u"青海",   u"宁夏", u"新疆", u"香港",   u"澳门", u"台湾",
-};
-
-constexpr std::array<const char16_t*, 53> cityChoices = {
-    u"保定",         u"常州",   u"成都", u"滁州", u"大连", u"德阳", u"鄂州", u"恩施",     u"福州", u"广州", u"贵阳",
-    u"哈尔滨",       u"杭州",   u"淮南", u"惠州", u"吉林", u"济南", u"济宁", u"晋中",     u"荆门", u"九江", u"昆明",
-    u"乐山",         u"临汾",   u"临海", u"南昌", u"南充", u"南京", u"内江", u"宁波",     u"青岛", u"衢州", u"泉州",
-    u"厦门",         u"上饶",   u"深圳", u"沈阳", u"朔州", u"台州", u"温州", u"乌鲁木齐", u"武汉", u"西安", u"新乡",
-    u"新乡北站分局", u"兴安盟", u"雅安", u"扬州", u"宜昌", u"荥阳", u"云浮", u"镇海",     u"郑州",
-};
+// The links' own colours: dark blue at start, red once pressed, blue again once the pointer
+// moves over the frame around them.
+const QColor linkStartBlue(0, 0, 192);
+const QColor linkPressedRed(255, 0, 0);
+const QColor linkMovedBlue(0, 0, 255);
 
 QGroupBox* innerFrame(QWidget* panel, const QString& name, const QString& caption, QRect twips)
 {
@@ -36,45 +30,65 @@ QGroupBox* innerFrame(QWidget* panel, const QString& name, const QString& captio
     return frame;
 }
 
-void fill(QComboBox* list, const auto& choices)
+void fill(QComboBox* list, const QStringList& choices)
 {
-    for (const char16_t* choice : choices)
-        list->addItem(QString::fromUtf16(choice));
+    list->addItems(choices);
     // Adding to an empty list picks its first entry; at start nothing is picked.
     list->setCurrentIndex(-1);
 }
 
 } // namespace
 
+bool isRegistryLink(const QString& caption)
+{
+    constexpr QStringView scheme = u"http://";
+    return caption.startsWith(scheme) && caption.size() > scheme.size() && caption[scheme.size()] != u'/';
+}
+
 GongShangPanel::GongShangPanel(Context& context, QWidget* parent)
     : ToolPanel(context, QStringLiteral("frmGongShang"), QStringLiteral("工商信息"), parent)
 {
     QGroupBox* choice
         = innerFrame(this, QStringLiteral("Frame1"), QStringLiteral("请输入选项"), QRect(240, 360, 5535, 1500));
-    auto* province = layout::place(new QRadioButton(QStringLiteral("选择省工商局资料"), choice),
-                                   QStringLiteral("Option1"), QRect(240, 420, 2175, 300));
+    m_Option1 = layout::place(new QRadioButton(QStringLiteral("选择省工商局资料"), choice), QStringLiteral("Option1"),
+                              QRect(240, 420, 2175, 300));
     m_Combo1 = layout::place(new QComboBox(choice), QStringLiteral("Combo1"), QRect(2520, 390, 1935, 345));
-    layout::place(new QRadioButton(QStringLiteral("选择市工商局资料"), choice), QStringLiteral("Option2"),
-                  QRect(240, 960, 2175, 300));
+    m_Option2 = layout::place(new QRadioButton(QStringLiteral("选择市工商局资料"), choice), QStringLiteral("Option2"),
+                              QRect(240, 960, 2175, 300));
     m_Combo2 = layout::place(new QComboBox(choice), QStringLiteral("Combo2"), QRect(2520, 930, 1935, 345));
-    province->setChecked(true);
+    m_Command1 = layout::place(new QPushButton(QStringLiteral("查询"), choice), QStringLiteral("Command1"),
+                               QRect(4575, 630, 840, 420));
+    m_Command1->setAutoDefault(false);
+    m_Option1->setChecked(true);
     m_Combo2->setEnabled(false);
 
-    QGroupBox* answer = innerFrame(this, QStringLiteral("Frame2"), QStringLiteral("该地区查询地址如下"),
-                                   QRect(240, 2040, 5535, 1500));
-    layout::place(new QLabel(QStringLiteral("工 商 查 询 ："), answer), QStringLiteral("Label1"),
+    m_Frame2 = innerFrame(this, QStringLiteral("Frame2"), QStringLiteral("该地区查询地址如下"),
+                          QRect(240, 2040, 5535, 1500));
+    // Moves over the frame without a button held count too.
+    m_Frame2->setMouseTracking(true);
+    m_Frame2->installEventFilter(this);
+    layout::place(new QLabel(QStringLiteral("工 商 查 询 ："), m_Frame2), QStringLiteral("Label1"),
                   QRect(240, 480, 1455, 300));
-    layout::place(new QLabel(QStringLiteral("企业信用查询："), answer), QStringLiteral("Label2"),
+    layout::place(new QLabel(QStringLiteral("企业信用查询："), m_Frame2), QStringLiteral("Label2"),
                   QRect(240, 960, 1455, 300));
     // No region has been looked up yet: both links are empty and cannot be clicked.
-    auto link = [answer](const QString& name, int top) {
-        auto* label = layout::place(new QLabel(QStringLiteral("http:///"), answer), name, QRect(1800, top, 3495, 300));
+    auto link = [this](const QString& name, int top) {
+        auto* label
+            = layout::place(new QLabel(QStringLiteral("http:///"), m_Frame2), name, QRect(1800, top, 3495, 300));
+        label->setTextFormat(Qt::PlainText);
+        label->setFont(QFont(QStringLiteral("Verdana"), 9));
         label->setEnabled(false);
-        layout::setTextColour(label, layout::linkBlue);
+        label->setCursor(Qt::PointingHandCursor);
+        layout::setTextColour(label, linkStartBlue);
+        label->installEventFilter(this);
         return label;
     };
     m_Label3 = link(QStringLiteral("Label3"), 480);
     m_Label4 = link(QStringLiteral("Label4"), 960);
+
+    connect(m_Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(m_Option1, &QRadioButton::clicked, this, [this] { Option1_Click(); });
+    connect(m_Option2, &QRadioButton::clicked, this, [this] { Option2_Click(); });
 }
 
 void GongShangPanel::underlineLinks()
@@ -88,8 +102,112 @@ void GongShangPanel::underlineLinks()
 
 void GongShangPanel::fillLists()
 {
-    fill(m_Combo1, provinceChoices);
-    fill(m_Combo2, cityChoices);
+    fill(m_Combo1, registryChoices(RegistrySection::Province));
+    fill(m_Combo2, registryChoices(RegistrySection::City));
+}
+
+void GongShangPanel::Command1_Click()
+{
+    queryStarting(QStringLiteral("Command1_Click"));
+    BusyGuard busy(*this, { m_Command1 });
+    const bool province = m_Option1->isChecked();
+    if (!province && !m_Option2->isChecked()) {
+        busy.end();
+        return refuse();
+    }
+    const QString picked = (province ? m_Combo1 : m_Combo2)->currentText();
+    const RegistryEntry* entry
+        = findRegistryEntry(province ? RegistrySection::Province : RegistrySection::City, picked);
+    if (!entry && picked.isEmpty())
+        return refuse();
+    if (entry) {
+        m_Label3->setText(QString::fromUtf16(entry->registry));
+        m_Label4->setText(QString::fromUtf16(entry->credit));
+    }
+    Label3_Change();
+    Label4_Change();
+}
+
+// The captions stay as they were; the links keep to the link rule, so the bare "http:///" of
+// the start is still not clickable afterwards.
+void GongShangPanel::refuse()
+{
+    showBox(MsgCritical, QStringLiteral("错误"), { QStringLiteral("请选择省/市以便查询！") });
+    Label3_Change();
+    Label4_Change();
+}
+
+void GongShangPanel::Option1_Click()
+{
+    if (m_Option1->isChecked()) {
+        m_Combo1->setEnabled(true);
+        m_Combo2->setEnabled(false);
+    }
+}
+
+void GongShangPanel::Option2_Click()
+{
+    if (m_Option2->isChecked()) {
+        m_Combo2->setEnabled(true);
+        m_Combo1->setEnabled(false);
+    }
+}
+
+void GongShangPanel::Label3_Change()
+{
+    m_Label3->setEnabled(isRegistryLink(m_Label3->text()));
+}
+
+void GongShangPanel::Label4_Change()
+{
+    m_Label4->setEnabled(isRegistryLink(m_Label4->text()));
+}
+
+void GongShangPanel::Label3_Click()
+{
+    context().shell->open(window(), m_Label3->text());
+}
+
+void GongShangPanel::Label4_Click()
+{
+    context().shell->open(window(), m_Label4->text());
+}
+
+void GongShangPanel::Label3_MouseDown()
+{
+    layout::setTextColour(m_Label3, linkPressedRed);
+}
+
+void GongShangPanel::Label4_MouseDown()
+{
+    layout::setTextColour(m_Label4, linkPressedRed);
+}
+
+void GongShangPanel::Frame2_MouseMove()
+{
+    for (QLabel* link : { m_Label3, m_Label4 })
+        layout::setTextColour(link, linkMovedBlue);
+}
+
+bool GongShangPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    // A disabled link takes no clicks; the filter sees its events all the same.
+    const bool onLink = (watched == m_Label3 || watched == m_Label4) && static_cast<QWidget*>(watched)->isEnabled();
+    if (onLink && event->type() == QEvent::MouseButtonPress) {
+        watched == m_Label3 ? Label3_MouseDown() : Label4_MouseDown();
+    } else if (onLink && event->type() == QEvent::MouseButtonRelease) {
+        // A click is a press and a release over the same label.
+        const auto* release = static_cast<QMouseEvent*>(event);
+        const QRect area = static_cast<QWidget*>(watched)->rect();
+        if (release->button() == Qt::LeftButton && area.contains(release->position().toPoint()))
+            watched == m_Label3 ? Label3_Click() : Label4_Click();
+    } else if (watched == m_Frame2 && event->type() == QEvent::MouseMove) {
+        // A move over a label reaches the frame too; only the frame's own area counts.
+        const auto* move = static_cast<QMouseEvent*>(event);
+        if (m_Frame2->childAt(move->position().toPoint()) == nullptr)
+            Frame2_MouseMove();
+    }
+    return ToolPanel::eventFilter(watched, event);
 }
 
 } // namespace veldrin

@@ -25,6 +25,10 @@ private:
     QPushButton* m_cmdShouLuChaXun = nullptr;
     QLabel* m_lblLiuXing = nullptr;
     QLabel* m_lblShouLu = nullptr;
+    QLabel* m_lblLiuXingZZ = nullptr;
+    // The last fetched pages of the two lookups, as fetched: cut from here, never from a box.
+    QString m_txtLiuXingTT;
+    QString m_txtShouLuTT;
 };
 
 } // namespace veldrin

@@ -93,6 +93,8 @@ struct EnterCase
     const char16_t* button;
     QStringList handlers;
     bool onlyWhileButtonEnabled;
+    // "1.2" is too short an address for these lookups, whose refusal empties the box.
+    bool refusalEmptiesBox = false;
 };
 
 TEST(SitePanelFilters, EnterRunsThePanelQuery)
@@ -102,12 +104,13 @@ TEST(SitePanelFilters, EnterRunsThePanelQuery)
         { u"frmZhuJi", u"txtZhuJi", u"cmdZhuJiChaXun", { QStringLiteral("cmdZhuJiChaXun_Click") }, false },
         { u"frmIP", u"txtIP", u"cmdIPChaXun", { QStringLiteral("cmdIPChaXun_Click") }, false },
         { u"frmSL", u"txtSLURL", u"cmdGO", { QStringLiteral("cmdGO_Click") }, false },
-        { u"frmRenQi", u"txtRenQi", u"cmdRenQiChaxun", { QStringLiteral("cmdRenQiChaxun_Click") }, false },
+        { u"frmRenQi", u"txtRenQi", u"cmdRenQiChaxun", { QStringLiteral("cmdRenQiChaxun_Click") }, false, true },
         { u"frmLiuXing",
           u"txtLiuXing",
           u"cmdLiuXingChaXun",
           { QStringLiteral("cmdLiuXingChaXun_Click"), QStringLiteral("cmdShouLuChaXun_Click") },
-          false },
+          false,
+          true },
         { u"frmICP", u"txtICP", u"Command6", { QStringLiteral("Command6_Click") }, false },
         { u"frmUSafe", u"txtUS", u"cmdUS", { QStringLiteral("cmdUS_Click") }, false },
         { u"frmUSafe", u"txtGM", u"cmdGMCX", { QStringLiteral("cmdGMCX_Click") }, false },
@@ -128,7 +131,7 @@ TEST(SitePanelFilters, EnterRunsThePanelQuery)
         QTest::keyClick(box, Qt::Key_Return);
         EXPECT_EQ(log.handlers, c.handlers);
         EXPECT_EQ(reachedBox.count(), 1);
-        EXPECT_EQ(box->text(), QStringLiteral("1.2"));
+        EXPECT_EQ(box->text(), c.refusalEmptiesBox ? QString() : QStringLiteral("1.2"));
 
         log.handlers.clear();
         button->setEnabled(false);
