@@ -2,8 +2,10 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <gumbo.h>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,34 +17,82 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // Parsing
 
-// Owns one gumbo parse. The UTF-8 buffer must outlive the tree: gumbo's nodes point into it.
+// Gumbo makes millions of small allocations for a large page and frees most of them only at
+// the end, node by node. From an arena they cost a pointer bump, lie in document order (so the
+// walk afterwards reads memory in sequence), and go all at once, without a walk of the tree.
+class ParseArena
+{
+public:
+    ParseArena() = default;
+    ParseArena(const ParseArena&) = delete;
+    ParseArena& operator=(const ParseArena&) = delete;
+
+    static void* allocate(void* arena, size_t bytes) { return static_cast<ParseArena*>(arena)->take(bytes); }
+    static void release(void*, void*) { } // everything goes with the arena
+
+private:
+    // Gumbo's structures hold pointers and integers, nothing wider.
+    static constexpr size_t alignment = alignof(void*);
+    static_assert(alignof(GumboNode) <= alignment && alignof(GumboAttribute) <= alignment
+                  && alignof(GumboOutput) <= alignment && alignof(size_t) <= alignment);
+    static constexpr size_t blockBytes = 1024 * 1024;
+
+    void* take(size_t bytes)
+    {
+        bytes = (bytes + alignment - 1) & ~(alignment - 1);
+        if (bytes > blockBytes / 4) // a large text or vector: a block of its own
+            return newBlock(bytes);
+        if (bytes > m_left) {
+            m_next = newBlock(blockBytes);
+            m_left = m_next ? blockBytes : 0;
+            if (!m_next)
+                return nullptr;
+        }
+        char* at = m_next;
+        m_next += bytes;
+        m_left -= bytes;
+        return at;
+    }
+
+    // Blocks are never touched before use, so what a block does not fill costs no memory.
+    char* newBlock(size_t bytes)
+    {
+        char* block = static_cast<char*>(std::malloc(bytes));
+        if (block)
+            m_blocks.emplace_back(block);
+        return block;
+    }
+
+    struct Free
+    {
+        void operator()(char* block) const { std::free(block); }
+    };
+    std::vector<std::unique_ptr<char, Free>> m_blocks;
+    char* m_next = nullptr;
+    size_t m_left = 0;
+};
+
+// Owns one gumbo parse of a UTF-8 buffer, which must outlive it: gumbo's nodes point into it.
 class ParsedHtml
 {
 public:
-    explicit ParsedHtml(const QString& html)
-        : m_utf8(html.toUtf8())
+    explicit ParsedHtml(QByteArrayView utf8)
     {
-        m_options = kGumboDefaultOptions;
+        GumboOptions options = kGumboDefaultOptions;
+        options.allocator = &ParseArena::allocate;
+        options.deallocator = &ParseArena::release;
+        options.userdata = &m_arena;
         // Gumbo keeps a copy of the open-element stack with every parse error it records, so a
         // page of a few thousand unclosed tags would cost gigabytes. We never read the errors.
-        m_options.max_errors = 0;
-        m_output = gumbo_parse_with_options(&m_options, m_utf8.constData(), static_cast<size_t>(m_utf8.size()));
+        options.max_errors = 0;
+        m_output = gumbo_parse_with_options(&options, utf8.data(), static_cast<size_t>(utf8.size()));
     }
-    ~ParsedHtml()
-    {
-        if (m_output)
-            gumbo_destroy_output(&m_options, m_output);
-    }
-    ParsedHtml(const ParsedHtml&) = delete;
-    ParsedHtml& operator=(const ParsedHtml&) = delete;
 
     const GumboNode* document() const { return m_output ? m_output->document : nullptr; }
     const GumboNode* root() const { return m_output ? m_output->root : nullptr; }
-    qsizetype utf8Size() const { return m_utf8.size(); }
 
 private:
-    QByteArray m_utf8;
-    GumboOptions m_options;
+    ParseArena m_arena; // holds the whole tree
     GumboOutput* m_output = nullptr;
 };
 
@@ -1003,17 +1053,22 @@ DocumentFacts collectFacts(const ParsedHtml& parsed)
 
 } // namespace
 
-QString innerTextOfHtml(const QString& html)
+QString innerTextOfUtf8Html(QByteArrayView utf8)
 {
-    const ParsedHtml parsed(html);
-    return renderBody(parsed, parsed.utf8Size());
+    const ParsedHtml parsed(utf8);
+    return renderBody(parsed, utf8.size());
 }
 
-HtmlPage parseHtmlPage(const QString& html, const QUrl& baseUrl)
+QString innerTextOfHtml(const QString& html)
 {
-    const ParsedHtml parsed(html);
+    return innerTextOfUtf8Html(html.toUtf8());
+}
+
+HtmlPage parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl)
+{
+    const ParsedHtml parsed(utf8);
     HtmlPage page;
-    page.innerText = renderBody(parsed, parsed.utf8Size());
+    page.innerText = renderBody(parsed, utf8.size());
 
     const DocumentFacts facts = collectFacts(parsed);
     QUrl base = baseUrl;
@@ -1028,6 +1083,11 @@ HtmlPage parseHtmlPage(const QString& html, const QUrl& baseUrl)
     if (facts.title)
         page.title = collapsedTitle(facts.title);
     return page;
+}
+
+HtmlPage parseHtmlPage(const QString& html, const QUrl& baseUrl)
+{
+    return parseUtf8HtmlPage(html.toUtf8(), baseUrl);
 }
 
 } // namespace veldrin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -22,7 +23,11 @@ struct HtmlPage
 // kept.
 QString innerTextOfHtml(const QString& html);
 
+// The same from the page as UTF-8, the form the parser reads: no conversion on the way in.
+QString innerTextOfUtf8Html(QByteArrayView utf8);
+
 // Inner text, links (made absolute against `baseUrl`, or a <base href> in the page) and title.
 HtmlPage parseHtmlPage(const QString& html, const QUrl& baseUrl);
+HtmlPage parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl);
 
 } // namespace veldrin
