@@ -1,10 +1,37 @@
+// The page-text fetch's path from an answer's bytes to its text, and the marker search over
+// that text.
+//
+// pipelineAgainstBareParse runs the fetch's decode + parse + inner text and gumbo's bare parse
+// of the same page (as the UTF-8 it reads), interleaved, on a page of about 5 MB GBK made of
+// the rows result pages have, and reports:
+//   ratio        median pipeline time / median bare-parse time
+//   pipe_MB/s    GBK page bytes per second through the pipeline
+//   gumbo_MB/s   UTF-8 page bytes per second through the bare parse
+//   peak_MB      peak memory of the pipeline: the GBK page it is handed plus all it allocates
+//   gumbo_MB     peak memory of the bare parse: the UTF-8 page it reads plus all it allocates
+//   allow_MB     gumbo_MB plus the page's own size: what peak_MB is to stay under
+// The bare parse has the options the pipeline gives gumbo (no per-error copies of the tag
+// stack), its default allocator, and includes freeing the tree.
+
 #include "platform/innertext.h"
 #include "platform/textcodec.h"
 #include "platform/textsearch.h"
+#include "platform/webtext.h"
 
+#include <QString>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <gumbo.h>
 #include <iconv.h>
+#include <malloc.h>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -14,40 +41,233 @@ QByteArray toGbk(const QString& text)
     iconv_t cd = iconv_open("GBK", "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1))
         throw std::runtime_error("no GBK in iconv");
-    QByteArray out(utf8.size() * 2 + 16, '\0');
+    QByteArray out(utf8.size() + 16, '\0');
     char* in = const_cast<char*>(utf8.constData());
     size_t inLeft = static_cast<size_t>(utf8.size());
     char* outPtr = out.data();
     size_t outLeft = static_cast<size_t>(out.size());
-    iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+    const size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
     iconv_close(cd);
+    if (rc == static_cast<size_t>(-1))
+        throw std::runtime_error("page text is not all GBK");
     out.truncate(out.size() - static_cast<qsizetype>(outLeft));
+    out.squeeze(); // exactly the page's size, which the memory figures count
     return out;
 }
 
-// A results page as the lookups get them: a table of Chinese and ASCII cells, some links and
-// entities, padded with rows until it holds about `bytes` GBK bytes.
-QByteArray gbkPage(qsizetype bytes)
+struct Page
 {
-    QString html = QStringLiteral("<html><head><title>查询结果</title><style>td{color:red}</style>"
-                                  "<script>var x = '<p>not text</p>';</script></head><body>"
-                                  "<h1>IP地址查询结果</h1><table>");
-    const QString row = QStringLiteral("<tr><td>本站主数据：</td><td>广东省深圳市 电信&nbsp;ADSL</td>"
-                                       "<td><a href=\"/ips.asp?ip=1.2.3.4&amp;action=2\">详细</a></td>"
-                                       "<td>参考数据一：&lt;未知&gt; 123456789</td></tr>\n");
-    QByteArray page = toGbk(html);
-    const QByteArray rowGbk = toGbk(row);
-    while (page.size() < bytes)
-        page += rowGbk;
-    page += toGbk(QStringLiteral("</table><p>当前状态：安全</p></body></html>"));
+    QByteArray gbk; // what the fetch receives
+    QByteArray utf8; // the same page as the bytes gumbo reads
+};
+
+// `head`, then `row` (its %1 the row's number) until the page holds about `bytes` GBK bytes,
+// then `tail`.
+Page repeatedRows(const QString& head, const QString& row, const QString& tail, qsizetype bytes)
+{
+    QString html = head;
+    for (qsizetype size = toGbk(head).size(), i = 0; size < bytes; ++i) {
+        const QString numbered = row.arg(i);
+        size += toGbk(numbered).size();
+        html += numbered;
+    }
+    html += tail;
+    return Page { toGbk(html), html.toUtf8() };
+}
+
+const QString resultsHead
+    = QStringLiteral("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">"
+                     "<title>查询结果</title><style>td{color:red}</style>"
+                     "<script>var x = '<p>not text</p>';</script></head><body>\n<h1>IP地址查询结果</h1>\n");
+const QString resultsTail = QStringLiteral("<p>当前状态：安全</p></body></html>\n");
+
+// A results table of Chinese and ASCII cells, some links and entities.
+Page tablePage(qsizetype bytes)
+{
+    return repeatedRows(resultsHead + QStringLiteral("<table>"),
+                        QStringLiteral("<tr><td>本站主数据：</td><td>广东省深圳市 电信&nbsp;ADSL</td>"
+                                       "<td><a href=\"/ips.asp?ip=1.2.3.%1&amp;action=2\">详细</a></td>"
+                                       "<td>参考数据一：&lt;未知&gt; 123456789</td></tr>\n"),
+                        QStringLiteral("</table>") + resultsTail, bytes);
+}
+
+// Rows of the mix long result pages have: headings, paragraphs with font runs and links,
+// divs with images, small tables, lists and preformatted blocks.
+Page mixedPage(qsizetype bytes)
+{
+    return repeatedRows(
+        resultsHead,
+        QStringLiteral("<h3>第%1条 查询结果</h3>\n"
+                       "<p>本站主数据：<font color=\"red\">广东省深圳市 电信</font>&nbsp;ADSL "
+                       "<a href=\"/ips.asp?ip=1.2.3.%1&amp;action=2\">详细</a></p>\n"
+                       "<div class=\"row\"><img src=\"/img/flag.gif\" width=16 height=11> 参考数据一：&lt;未知&gt; "
+                       "123456789 <font face=\"宋体\" size=2>更新于 2009-06-%1</font></div>\n"
+                       "<table border=\"1\" cellpadding=\"2\">\n"
+                       "  <tr><td>域名</td><td><a href=\"http://www.example%1.com/\">www.example%1.com</a></td></tr>\n"
+                       "  <tr><td>注册商</td><td>某某网络科技有限公司</td></tr>\n"
+                       "</table>\n"
+                       "<ul>\n  <li>当前状态：安全</li>\n  <li><img src=\"/img/ok.gif\"> 收录数量 %1 页</li>\n</ul>\n"
+                       "<pre>  编号    名称\n  %1     测试记录</pre>\n"),
+        resultsTail, bytes);
+}
+
+constexpr qsizetype largePageBytes = 5 * 1024 * 1024;
+
+const Page& largeMixedPage()
+{
+    static const Page page = mixedPage(largePageBytes);
     return page;
 }
 
+// The fetch's own path from the answer's bytes, which it hands over.
+QString pageText(QByteArray body)
+{
+    return veldrin::pageTextOfGbk(std::move(body));
+}
+
+void bareParse(const QByteArray& utf8)
+{
+    GumboOptions options = kGumboDefaultOptions;
+    options.max_errors = 0;
+    GumboOutput* output = gumbo_parse_with_options(&options, utf8.constData(), static_cast<size_t>(utf8.size()));
+    benchmark::DoNotOptimize(output);
+    gumbo_destroy_output(&options, output);
+}
+
+double secondsOf(const auto& work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+qint64 statusKb(const char* field)
+{
+    FILE* status = std::fopen("/proc/self/status", "r");
+    if (!status)
+        return -1;
+    char line[256];
+    qint64 kb = -1;
+    const size_t length = std::strlen(field);
+    while (std::fgets(line, sizeof line, status)) {
+        if (std::strncmp(line, field, length) == 0 && line[length] == ':') {
+            kb = std::atoll(line + length + 1);
+            break;
+        }
+    }
+    std::fclose(status);
+    return kb;
+}
+
+// How far the resident set grows above where it stands while `work` runs, in a child of a
+// child: the first child fixes malloc's mmap threshold (so freed blocks go back to the system
+// and the peak is what is live), builds the inputs and hands them down; the second, whose peak
+// starts at its resident size, runs the work once.
+struct Peaks
+{
+    double pipelineMb = -1; // GBK page + what the pipeline allocates
+    double gumboMb = -1; // UTF-8 page + what the bare parse allocates
+    double pageMb = 0;
+};
+
+double growthKbInChild(const auto& work)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return -1;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        const qint64 before = statusKb("VmRSS");
+        work();
+        const qint64 peak = statusKb("VmHWM");
+        const double growth = before < 0 || peak < 0 ? -1.0 : double(peak - before);
+        (void)!write(fds[1], &growth, sizeof growth);
+        _exit(0);
+    }
+    close(fds[1]);
+    double growth = -1;
+    if (pid < 0 || read(fds[0], &growth, sizeof growth) != sizeof growth)
+        growth = -1;
+    close(fds[0]);
+    if (pid > 0)
+        waitpid(pid, nullptr, 0);
+    return growth;
+}
+
+Peaks measurePeaks()
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        mallopt(M_MMAP_THRESHOLD, 64 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 64 * 1024);
+        malloc_trim(0);
+        Page inputs = mixedPage(largePageBytes);
+        const qsizetype gbkSize = inputs.gbk.size();
+        (void)pageText(QByteArray("<p>warm</p>")); // the decoder's table is built once per program
+        malloc_trim(0);
+        const double gumboKb = growthKbInChild([&] { bareParse(inputs.utf8); });
+        const double pipelineKb = growthKbInChild([&] {
+            QByteArray handed = std::move(inputs.gbk); // the fetch hands its answer over
+            benchmark::DoNotOptimize(pageText(std::move(handed)).constData());
+        });
+        const double mb = 1024.0 * 1024.0;
+        Peaks peaks;
+        peaks.pageMb = double(gbkSize) / mb;
+        peaks.gumboMb = gumboKb < 0 ? -1 : (double(inputs.utf8.size()) + gumboKb * 1024.0) / mb;
+        peaks.pipelineMb = pipelineKb < 0 ? -1 : (double(gbkSize) + pipelineKb * 1024.0) / mb;
+        (void)!write(fds[1], &peaks, sizeof peaks);
+        _exit(0);
+    }
+    close(fds[1]);
+    Peaks peaks;
+    if (pid < 0 || read(fds[0], &peaks, sizeof peaks) != sizeof peaks)
+        peaks = {};
+    close(fds[0]);
+    if (pid > 0)
+        waitpid(pid, nullptr, 0);
+    return peaks;
+}
+
+void pipelineAgainstBareParse(benchmark::State& state)
+{
+    const Page& input = largeMixedPage();
+    std::vector<double> pipelineSeconds;
+    std::vector<double> gumboSeconds;
+    for (auto _ : state) {
+        gumboSeconds.push_back(secondsOf([&] { bareParse(input.utf8); }));
+        pipelineSeconds.push_back(secondsOf([&] { benchmark::DoNotOptimize(pageText(input.gbk).constData()); }));
+    }
+    const double mb = 1024.0 * 1024.0;
+    const double pipelineMedian = median(pipelineSeconds);
+    const double gumboMedian = median(gumboSeconds);
+    state.counters["ratio"] = pipelineMedian / gumboMedian;
+    state.counters["pipe_MB/s"] = double(input.gbk.size()) / mb / pipelineMedian;
+    state.counters["gumbo_MB/s"] = double(input.utf8.size()) / mb / gumboMedian;
+    state.counters["page_MB"] = double(input.gbk.size()) / mb;
+
+    const Peaks peaks = measurePeaks();
+    state.counters["peak_MB"] = peaks.pipelineMb;
+    state.counters["gumbo_MB"] = peaks.gumboMb;
+    state.counters["allow_MB"] = peaks.gumboMb + peaks.pageMb;
+}
+BENCHMARK(pipelineAgainstBareParse)->Iterations(15)->Unit(benchmark::kMillisecond);
+
 void decodeAndInnerText(benchmark::State& state)
 {
-    const QByteArray page = gbkPage(state.range(0));
+    const QByteArray page = tablePage(state.range(0)).gbk;
     for (auto _ : state) {
-        const QString text = veldrin::innerTextOfHtml(veldrin::decodeGbk(page));
+        const QString text = pageText(page);
         benchmark::DoNotOptimize(text.constData());
     }
     state.SetBytesProcessed(state.iterations() * page.size());
@@ -56,9 +276,9 @@ BENCHMARK(decodeAndInnerText)->Arg(100 * 1024)->Arg(1024 * 1024)->Unit(benchmark
 
 void decodeGbkOnly(benchmark::State& state)
 {
-    const QByteArray page = gbkPage(state.range(0));
+    const QByteArray page = tablePage(state.range(0)).gbk;
     for (auto _ : state) {
-        const QString text = veldrin::decodeGbk(page);
+        const QByteArray text = veldrin::decodeGbkToUtf8(page);
         benchmark::DoNotOptimize(text.constData());
     }
     state.SetBytesProcessed(state.iterations() * page.size());

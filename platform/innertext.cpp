@@ -1,10 +1,11 @@
 #include "platform/innertext.h"
 
 #include <QByteArray>
-#include <QStringView>
 #include <algorithm>
-#include <cctype>
+#include <cstdlib>
+#include <cstring>
 #include <gumbo.h>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,33 +17,82 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // Parsing
 
-// Owns one gumbo parse. The UTF-8 buffer must outlive the tree: gumbo's nodes point into it.
+// Gumbo makes millions of small allocations for a large page and frees most of them only at
+// the end, node by node. From an arena they cost a pointer bump, lie in document order (so the
+// walk afterwards reads memory in sequence), and go all at once, without a walk of the tree.
+class ParseArena
+{
+public:
+    ParseArena() = default;
+    ParseArena(const ParseArena&) = delete;
+    ParseArena& operator=(const ParseArena&) = delete;
+
+    static void* allocate(void* arena, size_t bytes) { return static_cast<ParseArena*>(arena)->take(bytes); }
+    static void release(void*, void*) { } // everything goes with the arena
+
+private:
+    // Gumbo's structures hold pointers and integers, nothing wider.
+    static constexpr size_t alignment = alignof(void*);
+    static_assert(alignof(GumboNode) <= alignment && alignof(GumboAttribute) <= alignment
+                  && alignof(GumboOutput) <= alignment && alignof(size_t) <= alignment);
+    static constexpr size_t blockBytes = 1024 * 1024;
+
+    void* take(size_t bytes)
+    {
+        bytes = (bytes + alignment - 1) & ~(alignment - 1);
+        if (bytes > blockBytes / 4) // a large text or vector: a block of its own
+            return newBlock(bytes);
+        if (bytes > m_left) {
+            m_next = newBlock(blockBytes);
+            m_left = m_next ? blockBytes : 0;
+            if (!m_next)
+                return nullptr;
+        }
+        char* at = m_next;
+        m_next += bytes;
+        m_left -= bytes;
+        return at;
+    }
+
+    // Blocks are never touched before use, so what a block does not fill costs no memory.
+    char* newBlock(size_t bytes)
+    {
+        char* block = static_cast<char*>(std::malloc(bytes));
+        if (block)
+            m_blocks.emplace_back(block);
+        return block;
+    }
+
+    struct Free
+    {
+        void operator()(char* block) const { std::free(block); }
+    };
+    std::vector<std::unique_ptr<char, Free>> m_blocks;
+    char* m_next = nullptr;
+    size_t m_left = 0;
+};
+
+// Owns one gumbo parse of a UTF-8 buffer, which must outlive it: gumbo's nodes point into it.
 class ParsedHtml
 {
 public:
-    explicit ParsedHtml(const QString& html)
-        : m_utf8(html.toUtf8())
+    explicit ParsedHtml(QByteArrayView utf8)
     {
-        m_options = kGumboDefaultOptions;
+        GumboOptions options = kGumboDefaultOptions;
+        options.allocator = &ParseArena::allocate;
+        options.deallocator = &ParseArena::release;
+        options.userdata = &m_arena;
         // Gumbo keeps a copy of the open-element stack with every parse error it records, so a
         // page of a few thousand unclosed tags would cost gigabytes. We never read the errors.
-        m_options.max_errors = 0;
-        m_output = gumbo_parse_with_options(&m_options, m_utf8.constData(), static_cast<size_t>(m_utf8.size()));
+        options.max_errors = 0;
+        m_output = gumbo_parse_with_options(&options, utf8.data(), static_cast<size_t>(utf8.size()));
     }
-    ~ParsedHtml()
-    {
-        if (m_output)
-            gumbo_destroy_output(&m_options, m_output);
-    }
-    ParsedHtml(const ParsedHtml&) = delete;
-    ParsedHtml& operator=(const ParsedHtml&) = delete;
 
     const GumboNode* document() const { return m_output ? m_output->document : nullptr; }
     const GumboNode* root() const { return m_output ? m_output->root : nullptr; }
 
 private:
-    QByteArray m_utf8;
-    GumboOptions m_options;
+    ParseArena m_arena; // holds the whole tree
     GumboOutput* m_output = nullptr;
 };
 
@@ -70,10 +120,16 @@ bool isHtmlElement(const GumboNode* node, GumboTag tag)
         && node->v.element.tag_namespace == GUMBO_NAMESPACE_HTML;
 }
 
+// Attribute names come lower-cased from the tokenizer.
 const char* attributeValue(const GumboNode* node, const char* name)
 {
-    const GumboAttribute* attribute = gumbo_get_attribute(&node->v.element.attributes, name);
-    return attribute ? attribute->value : nullptr;
+    const GumboVector& attributes = node->v.element.attributes;
+    for (unsigned i = 0; i < attributes.length; ++i) {
+        const auto* attribute = static_cast<const GumboAttribute*>(attributes.data[i]);
+        if (std::strcmp(attribute->name, name) == 0)
+            return attribute->value;
+    }
+    return nullptr;
 }
 
 bool hasAttribute(const GumboNode* node, const char* name)
@@ -81,39 +137,56 @@ bool hasAttribute(const GumboNode* node, const char* name)
     return attributeValue(node, name) != nullptr;
 }
 
-// The name of an element gumbo has no tag for, lower-cased (for the few newer elements we
-// treat specially).
-std::string unknownTagName(const GumboNode* node)
+char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+}
+
+bool equalsAsciiCaseless(std::string_view text, std::string_view lowerCase)
+{
+    if (text.size() != lowerCase.size())
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (asciiLower(text[i]) != lowerCase[i])
+            return false;
+    }
+    return true;
+}
+
+// Whether an element gumbo has no tag for (most SVG elements, the newer HTML ones) is named
+// `lowerCaseName`, in whatever case the page wrote it.
+bool tagNameIs(const GumboNode* node, std::string_view lowerCaseName)
 {
     GumboStringPiece piece = node->v.element.original_tag;
     if (!piece.data || piece.length == 0)
-        return {};
+        return false;
     gumbo_tag_from_original_text(&piece);
-    std::string name(piece.data, piece.length);
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return name;
+    return equalsAsciiCaseless(std::string_view(piece.data, piece.length), lowerCaseName);
 }
 
-bool isAsciiWhitespace(QChar qc)
+bool isCssBlank(char c)
 {
-    const char16_t c = qc.unicode();
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
 std::string_view trimmedAscii(std::string_view text)
 {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+    while (!text.empty() && isCssBlank(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+    while (!text.empty() && isCssBlank(text.back()))
         text.remove_suffix(1);
     return text;
 }
 
-std::string lowerAscii(std::string_view text)
+bool containsAsciiCaseless(std::string_view text, std::string_view lowerCase)
 {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return lower;
+    if (text.size() < lowerCase.size())
+        return false;
+    for (size_t i = 0; i + lowerCase.size() <= text.size(); ++i) {
+        if (equalsAsciiCaseless(text.substr(i, lowerCase.size()), lowerCase))
+            return true;
+    }
+    return false;
 }
 
 // Whether an inline style attribute sets display to none. Declarations are read the way CSS
@@ -121,21 +194,27 @@ std::string lowerAscii(std::string_view text)
 // "!important", and the last display declaration wins.
 bool styleHidesElement(std::string_view style)
 {
-    std::string text;
-    text.reserve(style.size());
-    for (size_t i = 0; i < style.size(); ++i) {
-        if (style.substr(i, 2) == "/*") {
-            const size_t end = style.find("*/", i + 2);
-            if (end == std::string_view::npos)
-                break;
-            i = end + 1;
-            continue;
+    // Most style attributes never say "none"; they are answered without reading declarations.
+    if (!containsAsciiCaseless(style, "none"))
+        return false;
+    std::string withoutComments;
+    if (style.find("/*") != std::string_view::npos) {
+        withoutComments.reserve(style.size());
+        for (size_t i = 0; i < style.size(); ++i) {
+            if (style.substr(i, 2) == "/*") {
+                const size_t end = style.find("*/", i + 2);
+                if (end == std::string_view::npos)
+                    break;
+                i = end + 1;
+                continue;
+            }
+            withoutComments.push_back(style[i]);
         }
-        text.push_back(style[i]);
+        style = withoutComments;
     }
 
     bool hidden = false;
-    std::string_view rest = text;
+    std::string_view rest = style;
     while (!rest.empty()) {
         const size_t semicolon = rest.find(';');
         const std::string_view declaration = rest.substr(0, semicolon);
@@ -144,16 +223,16 @@ bool styleHidesElement(std::string_view style)
         const size_t colon = declaration.find(':');
         if (colon == std::string_view::npos)
             continue;
-        if (lowerAscii(trimmedAscii(declaration.substr(0, colon))) != "display")
+        if (!equalsAsciiCaseless(trimmedAscii(declaration.substr(0, colon)), "display"))
             continue;
         std::string_view value = trimmedAscii(declaration.substr(colon + 1));
         const size_t bang = value.find('!');
         if (bang != std::string_view::npos) {
-            if (lowerAscii(trimmedAscii(value.substr(bang + 1))) != "important")
+            if (!equalsAsciiCaseless(trimmedAscii(value.substr(bang + 1)), "important"))
                 continue; // not a valid declaration: CSS drops it
             value = trimmedAscii(value.substr(0, bang));
         }
-        hidden = lowerAscii(value) == "none";
+        hidden = equalsAsciiCaseless(value, "none");
     }
     return hidden;
 }
@@ -161,37 +240,111 @@ bool styleHidesElement(std::string_view style)
 // ---------------------------------------------------------------------------------------------
 // Rendering
 
-// How an element takes part in the rendered text, as a browser's default style sheet lays it
-// out.
+// How an element takes part in the rendered text, from the display the browser's default
+// style sheet gives it.
 enum class Role
 {
-    Skip, // never rendered, or its content is no text of the page
-    Inline, // its text flows with its neighbours'
-    Block, // a line break before and after
-    Paragraph, // a blank line before and after
+    Skip, // display: none, or content that is never laid out
+    Collapsed, // a table row or row group with `hidden`: laid out, but nothing of it shows
+    Inline, // display: inline; its text flows with its neighbours'
+    Atomic, // an atomic inline box with no text: blanks beside it are not collapsed into it
+    InlineBlock, // an atomic inline box whose content shows, set on its own line box inside
+    Block, // block-level: a line break before and after
+    Paragraph, // <p>: a blank line before and after
     Preformat, // a block whose white space is kept
-    Table, // a block; its rows are counted
-    RowGroup, // tbody, thead, tfoot, colgroup: no break of its own
-    Row, // a line break between rows
-    Cell, // a tab between the cells of a row
+    Table, // display: table (block-level)
+    RowGroup, // table-row-group, -header-group, -footer-group, -column-group: no break of its own
+    Row, // table-row: a line break after each row but the table's last
+    Cell, // table-cell: a tab after each cell but the row's last
     LineBreak, // <br>
-    ClosedDetails, // only its summary shows
+    ClosedDetails, // a closed <details>: only its first <summary> shows
+    Select, // a pick list: an inline box holding only its options and option groups
+    OptionGroup, // a block holding only its options
+    SvgDrawing, // an inline <svg>: one atomic inline box in the HTML around it, its text shown
+    SvgContainer, // a part of a drawing that holds others; its own character data is not drawn
+    SvgSwitch, // draws only the first of its children
+    SvgText, // drawn text: an atomic inline box from outside, its characters show
 };
 
-Role roleOf(const GumboNode* node)
+bool parentIsSvg(const GumboNode* node)
+{
+    const GumboNode* parent = node->parent;
+    return parent && parent->type == GUMBO_NODE_ELEMENT && parent->v.element.tag_namespace == GUMBO_NAMESPACE_SVG;
+}
+
+// Inline SVG draws character data only inside its text elements; nothing of it makes a line
+// break.
+Role svgRoleOf(const GumboNode* node, Role parentRole)
+{
+    const GumboTag tag = node->v.element.tag;
+    // Inside a text element its spans, text paths and links are inline text.
+    const bool inText = parentRole == Role::SvgText || (parentRole == Role::Inline && parentIsSvg(node));
+    if (tag == GUMBO_TAG_SVG)
+        return parentIsSvg(node) ? Role::SvgContainer : Role::SvgDrawing;
+    if (tag == GUMBO_TAG_A)
+        return inText ? Role::Inline : Role::SvgContainer;
+    if (tag == GUMBO_TAG_FOREIGNOBJECT) // HTML laid out in a box of the drawing
+        return Role::InlineBlock;
+    if (tag != GUMBO_TAG_UNKNOWN)
+        return Role::Skip; // title, desc, style, script: never drawn
+    if (inText)
+        return tagNameIs(node, "tspan") || tagNameIs(node, "textpath") ? Role::Inline : Role::Skip;
+    if (tagNameIs(node, "text"))
+        return Role::SvgText;
+    if (tagNameIs(node, "g"))
+        return Role::SvgContainer;
+    if (tagNameIs(node, "switch"))
+        return Role::SvgSwitch;
+    // Shapes draw no characters; defs, symbol, marker, pattern, mask, clipPath, gradients,
+    // filters and metadata are drawn only where something refers to them, if at all.
+    return Role::Skip;
+}
+
+// The role of an HTML element, with the display the default style sheet gives its tag.
+// `parentRole` is the role of the element it stands in.
+Role roleOf(const GumboNode* node, Role parentRole)
 {
     const GumboElement& element = node->v.element;
+    const char* style = nullptr;
+    bool hidden = false;
+    for (unsigned i = 0; i < element.attributes.length; ++i) {
+        // The name's length as written stands in the attribute itself: most names are
+        // passed over without reading them (one the parser made up has no written form).
+        const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
+        const size_t length = attribute->original_name.length;
+        if ((length == 5 || length == 0) && std::strcmp(attribute->name, "style") == 0)
+            style = attribute->value;
+        else if ((length == 6 || length == 0) && std::strcmp(attribute->name, "hidden") == 0)
+            hidden = element.tag_namespace == GUMBO_NAMESPACE_HTML;
+    }
+    if (style && styleHidesElement(style))
+        return Role::Skip;
     if (element.tag_namespace == GUMBO_NAMESPACE_SVG)
-        return Role::Skip;
-    if (hasAttribute(node, "hidden"))
-        return Role::Skip;
-    if (const char* style = attributeValue(node, "style"); style && styleHidesElement(style))
-        return Role::Skip;
+        return svgRoleOf(node, parentRole);
     if (element.tag_namespace != GUMBO_NAMESPACE_HTML)
         return Role::Inline; // MathML: its text shows
 
+    if (hidden) {
+        switch (element.tag) {
+        // A hidden table part keeps its display and becomes visibility: collapse, so the rows
+        // around it still count it.
+        case GUMBO_TAG_TR:
+        case GUMBO_TAG_TBODY:
+        case GUMBO_TAG_THEAD:
+        case GUMBO_TAG_TFOOT:
+        case GUMBO_TAG_COLGROUP:
+        case GUMBO_TAG_COL:
+            return Role::Collapsed;
+        case GUMBO_TAG_EMBED: // stays in the flow, without a size
+            return Role::Atomic;
+        default:
+            return Role::Skip; // display: none
+        }
+    }
+
     switch (element.tag) {
-    // Metadata and scripting.
+    // display: none. Metadata and scripting; a browser that runs scripts does not show
+    // <noscript>; template contents are no part of the document.
     case GUMBO_TAG_HEAD:
     case GUMBO_TAG_TITLE:
     case GUMBO_TAG_BASE:
@@ -199,53 +352,67 @@ Role roleOf(const GumboNode* node)
     case GUMBO_TAG_META:
     case GUMBO_TAG_STYLE:
     case GUMBO_TAG_SCRIPT:
-    case GUMBO_TAG_NOSCRIPT: // a browser that runs scripts does not show it
+    case GUMBO_TAG_NOSCRIPT:
     case GUMBO_TAG_TEMPLATE:
     case GUMBO_TAG_BASEFONT:
-    case GUMBO_TAG_BGSOUND:
-    case GUMBO_TAG_NEXTID:
-    // Replaced content: what stands inside is fallback for a browser that cannot show it.
-    case GUMBO_TAG_IFRAME:
-    case GUMBO_TAG_OBJECT:
-    case GUMBO_TAG_EMBED:
-    case GUMBO_TAG_APPLET:
     case GUMBO_TAG_PARAM:
-    case GUMBO_TAG_VIDEO:
-    case GUMBO_TAG_AUDIO:
-    case GUMBO_TAG_SOURCE:
-    case GUMBO_TAG_TRACK:
-    case GUMBO_TAG_CANVAS:
-    case GUMBO_TAG_IMG:
-    case GUMBO_TAG_IMAGE:
-    case GUMBO_TAG_FRAMESET:
-    case GUMBO_TAG_FRAME:
-    case GUMBO_TAG_NOFRAMES:
     case GUMBO_TAG_NOEMBED:
+    case GUMBO_TAG_NOFRAMES:
     case GUMBO_TAG_AREA:
     case GUMBO_TAG_RP:
-    case GUMBO_TAG_COL:
-    // Form controls. A select's options are a pick list, not text of the page, so they give
-    // nothing, and neither do the contents of a text area or the fallback of a meter.
-    case GUMBO_TAG_INPUT:
-    case GUMBO_TAG_TEXTAREA:
-    case GUMBO_TAG_SELECT:
     case GUMBO_TAG_DATALIST:
-    case GUMBO_TAG_OPTGROUP:
-    case GUMBO_TAG_OPTION:
-    case GUMBO_TAG_KEYGEN:
-    case GUMBO_TAG_PROGRESS:
-    case GUMBO_TAG_METER:
+    // table-column: no content of its own. Frames belong to a frameset page, which has no body.
+    case GUMBO_TAG_COL:
+    case GUMBO_TAG_FRAMESET:
+    case GUMBO_TAG_FRAME:
         return Role::Skip;
 
+    // Replaced inline elements and inline-block controls: one box on the line whose own
+    // content is no text of the page (fallback content, a text area's value, a drawn gauge).
+    case GUMBO_TAG_IMG:
+    case GUMBO_TAG_IMAGE:
+    case GUMBO_TAG_IFRAME:
+    case GUMBO_TAG_EMBED:
+    case GUMBO_TAG_OBJECT:
+    case GUMBO_TAG_VIDEO:
+    case GUMBO_TAG_CANVAS:
+    case GUMBO_TAG_TEXTAREA:
+    case GUMBO_TAG_METER:
+    case GUMBO_TAG_PROGRESS:
+        return Role::Atomic;
+    case GUMBO_TAG_INPUT: // display: none !important for type=hidden
+        if (const char* type = attributeValue(node, "type"); type && equalsAsciiCaseless(trimmedAscii(type), "hidden"))
+            return Role::Skip;
+        return Role::Atomic;
+    case GUMBO_TAG_AUDIO: // display: none !important without controls
+        return hasAttribute(node, "controls") ? Role::Atomic : Role::Skip;
+
+    // display: inline-block, content shown.
+    case GUMBO_TAG_BUTTON:
+    case GUMBO_TAG_MARQUEE:
+        return Role::InlineBlock;
+
+    // A pick list (of any size) is an inline box holding its option groups and options, each
+    // a block; an option or option group outside one is a block all the same.
+    case GUMBO_TAG_SELECT:
+        return Role::Select;
+    case GUMBO_TAG_OPTGROUP:
+        return Role::OptionGroup;
+    case GUMBO_TAG_OPTION:
+        return Role::Block;
+
+    // display: block, and a blank line around a paragraph.
     case GUMBO_TAG_P:
         return Role::Paragraph;
 
+    // display: block; white-space: pre.
     case GUMBO_TAG_PRE:
     case GUMBO_TAG_LISTING:
     case GUMBO_TAG_PLAINTEXT:
     case GUMBO_TAG_XMP:
         return Role::Preformat;
 
+    // display: block (list items: list-item; captions: table-caption, which breaks the same).
     case GUMBO_TAG_HTML:
     case GUMBO_TAG_BODY:
     case GUMBO_TAG_ADDRESS:
@@ -262,7 +429,6 @@ Role roleOf(const GumboNode* node)
     case GUMBO_TAG_FIGCAPTION:
     case GUMBO_TAG_FIGURE:
     case GUMBO_TAG_FOOTER:
-    case GUMBO_TAG_FORM:
     case GUMBO_TAG_H1:
     case GUMBO_TAG_H2:
     case GUMBO_TAG_H3:
@@ -284,6 +450,12 @@ Role roleOf(const GumboNode* node)
     case GUMBO_TAG_CAPTION:
         return Role::Block;
 
+    // display: block, but none !important where the parser left it standing (empty) between
+    // the parts of a table.
+    case GUMBO_TAG_FORM:
+        return parentRole == Role::Table || parentRole == Role::RowGroup || parentRole == Role::Row ? Role::Skip
+                                                                                                    : Role::Block;
+
     case GUMBO_TAG_DETAILS:
         return hasAttribute(node, "open") ? Role::Block : Role::ClosedDetails;
 
@@ -302,191 +474,243 @@ Role roleOf(const GumboNode* node)
     case GUMBO_TAG_BR:
         return Role::LineBreak;
 
-    case GUMBO_TAG_UNKNOWN: {
-        const std::string name = unknownTagName(node);
-        if (name == "dialog")
+    case GUMBO_TAG_UNKNOWN:
+        if (tagNameIs(node, "dialog"))
             return hasAttribute(node, "open") ? Role::Block : Role::Skip;
-        if (name == "search")
+        if (tagNameIs(node, "search"))
             return Role::Block;
         return Role::Inline;
-    }
+
     default:
+        // display: inline: phrasing elements, links, <font>, <label>, ruby, <map>, <source>
+        // and <track> (void: nothing to show); and those no browser knows any more
+        // (<applet>, <keygen>, <bgsound>), which are unknown, inline elements there.
         return Role::Inline;
     }
 }
 
-// Builds the text in one pass. Breaks and blanks are held back as "pending" until the next
-// visible character shows where they land, so runs collapse without rewriting what has been
-// written, and none is left at the start or the end.
+bool isCollapsibleBlankByte(unsigned char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// Builds the text in one pre-sized UTF-16 buffer and in one pass. Line-break requests and
+// blanks are held back as "pending" until the next visible thing shows where they land, so
+// runs merge without rewriting what has been written, and none is left at the start or end.
 class TextWriter
 {
 public:
-    explicit TextWriter(qsizetype expectedSize) { m_out.reserve(expectedSize); }
-
-    // Text in normal flow: runs of blanks, tabs and line ends become one blank, and blanks at
-    // the start or end of a line go away. U+00A0 is no blank here.
-    void flowText(QStringView text)
+    explicit TextWriter(qsizetype capacity)
+        : m_out(std::max<qsizetype>(capacity, 16), Qt::Uninitialized)
     {
-        qsizetype i = 0;
-        const qsizetype n = text.size();
-        while (i < n) {
-            if (isAsciiWhitespace(text[i])) {
-                m_pendingSpace = true;
-                ++i;
+        m_begin = reinterpret_cast<char16_t*>(m_out.data());
+        m_cursor = m_begin;
+        m_end = m_begin + m_out.size();
+    }
+
+    // Text in normal flow: each run of blanks, tabs and line ends is one blank, and blanks at
+    // the start or end of a line go away. U+00A0 is no blank here. `text` is UTF-8.
+    void flowText(const unsigned char* text, const unsigned char* end)
+    {
+        while (text < end) {
+            if (isCollapsibleBlankByte(*text)) {
+                m_pendingSpace = m_lineHasContent;
+                do
+                    ++text;
+                while (text < end && isCollapsibleBlankByte(*text));
                 continue;
             }
-            qsizetype end = i + 1;
-            while (end < n && !isAsciiWhitespace(text[end]))
-                ++end;
-            beginContent();
-            m_out.append(text.mid(i, end - i));
-            i = end;
+            const unsigned char* run = text;
+            do
+                ++text;
+            while (text < end && !isCollapsibleBlankByte(*text));
+            beginVisible();
+            appendUtf8(run, text);
         }
     }
 
     // Text whose white space is kept; its line ends still come out as CR LF.
-    void preformattedText(QStringView text)
+    void preformattedText(const unsigned char* text, const unsigned char* end)
     {
-        const qsizetype n = text.size();
-        qsizetype i = 0;
-        while (i < n) {
-            if (text[i] == u'\n' || text[i] == u'\r') {
-                if (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n')
-                    ++i;
+        while (text < end) {
+            if (*text == '\n' || *text == '\r') {
+                if (*text == '\r' && text + 1 < end && text[1] == '\n')
+                    ++text;
                 lineBreak();
-                ++i;
+                ++text;
                 continue;
             }
-            qsizetype end = i + 1;
-            while (end < n && text[end] != u'\n' && text[end] != u'\r')
-                ++end;
-            beginContent();
-            m_out.append(text.mid(i, end - i));
-            i = end;
+            const unsigned char* run = text;
+            do
+                ++text;
+            while (text < end && *text != '\n' && *text != '\r');
+            beginVisible();
+            appendUtf8(run, text);
         }
     }
 
     // A block edge asks for `count` line breaks; neighbouring requests merge into the largest.
+    // With 0 it is the edge of a box that starts its own lines but asks for no break (a cell).
     void requireBreaks(int count)
     {
         m_pendingSpace = false;
-        if (m_cellStart)
-            return;
+        m_lineHasContent = false;
         m_pendingBreaks = std::max(m_pendingBreaks, count);
     }
 
-    // A literal line break (<br>, a line end inside <pre>): always written, never merged.
+    // A line break that is text of its own (<br>, a row's end, a line end in <pre>): written
+    // even at the start or end, never merged.
     void lineBreak()
     {
         flushBreaks();
-        m_out.append(u"\r\n");
-        m_lineStart = true;
+        reserve(2);
+        *m_cursor++ = u'\r';
+        *m_cursor++ = u'\n';
         m_pendingSpace = false;
-        m_cellStart = false;
+        m_lineHasContent = false;
     }
 
-    struct CellMark
+    // The tab after a table cell; the next cell's content starts a line of its own.
+    void tab()
     {
-        qsizetype outputSize = 0;
-    };
+        flushBreaks();
+        reserve(1);
+        *m_cursor++ = u'\t';
+        m_pendingSpace = false;
+        m_lineHasContent = false;
+    }
 
-    // A cell's content sits on its row's line: breaks at its edges give way to the tab that
-    // separates it from the cell before.
-    CellMark enterCell(bool firstInRow)
+    // An atomic inline box: it shows no text here, but it stands on the line, so a blank
+    // before it is kept and one after it is no blank at the start of a line.
+    void atomicBox()
     {
-        if (!firstInRow) {
+        if (m_pendingSpace) {
             flushBreaks();
-            m_out.append(u'\t');
-            m_lineStart = true;
+            reserve(1);
+            *m_cursor++ = u' ';
+            m_pendingSpace = false;
         }
-        m_pendingSpace = false;
-        m_cellStart = true;
-        return CellMark { m_out.size() };
+        m_lineHasContent = true;
     }
 
-    void leaveCell(const CellMark& mark)
+    // An atomic inline box with content: from outside one box, inside a line of its own.
+    void enterInlineBlock()
     {
-        if (m_out.size() != mark.outputSize)
-            m_pendingBreaks = 0;
+        atomicBox();
+        m_lineHasContent = false;
+    }
+    void leaveInlineBlock()
+    {
         m_pendingSpace = false;
-        m_cellStart = false;
+        m_lineHasContent = true;
     }
 
-    QString take() { return std::move(m_out); }
+    QString take()
+    {
+        m_out.resize(m_cursor - m_begin);
+        m_out.squeeze();
+        return std::move(m_out);
+    }
 
 private:
+    void reserve(qsizetype units)
+    {
+        if (m_end - m_cursor >= units)
+            return;
+        const qsizetype used = m_cursor - m_begin;
+        m_out.resize(std::max(m_out.size() * 2, used + units + 16));
+        m_begin = reinterpret_cast<char16_t*>(m_out.data());
+        m_cursor = m_begin + used;
+        m_end = m_begin + m_out.size();
+    }
+
     void flushBreaks()
     {
         if (m_pendingBreaks == 0)
             return;
-        if (!m_out.isEmpty()) {
-            for (int i = 0; i < m_pendingBreaks; ++i)
-                m_out.append(u"\r\n");
+        if (m_cursor != m_begin) {
+            reserve(2 * m_pendingBreaks);
+            for (int i = 0; i < m_pendingBreaks; ++i) {
+                *m_cursor++ = u'\r';
+                *m_cursor++ = u'\n';
+            }
         }
         m_pendingBreaks = 0;
-        m_lineStart = true;
-        m_pendingSpace = false;
     }
 
-    void beginContent()
+    void beginVisible()
     {
         flushBreaks();
-        if (m_pendingSpace && !m_lineStart)
-            m_out.append(u' ');
-        m_pendingSpace = false;
-        m_lineStart = false;
-        m_cellStart = false;
+        if (m_pendingSpace) {
+            reserve(1);
+            *m_cursor++ = u' ';
+            m_pendingSpace = false;
+        }
+        m_lineHasContent = true;
+    }
+
+    // Gumbo hands out valid UTF-8 (it replaces what is not); a sequence cut short would still
+    // become U+FFFD rather than be read past its end.
+    void appendUtf8(const unsigned char* text, const unsigned char* end)
+    {
+        reserve(end - text); // never more UTF-16 units than UTF-8 bytes
+        char16_t* out = m_cursor;
+        while (text < end) {
+            const unsigned c = *text;
+            if (c < 0x80) {
+                *out++ = char16_t(c);
+                ++text;
+            } else if (c >= 0xC2 && c < 0xE0 && end - text >= 2) {
+                *out++ = char16_t(((c & 0x1F) << 6) | (text[1] & 0x3F));
+                text += 2;
+            } else if (c >= 0xE0 && c < 0xF0 && end - text >= 3) {
+                *out++ = char16_t(((c & 0x0F) << 12) | ((text[1] & 0x3F) << 6) | (text[2] & 0x3F));
+                text += 3;
+            } else if (c >= 0xF0 && c < 0xF5 && end - text >= 4) {
+                const char32_t point
+                    = ((c & 0x07) << 18) | ((text[1] & 0x3F) << 12) | ((text[2] & 0x3F) << 6) | (text[3] & 0x3F);
+                *out++ = char16_t(0xD800 + ((point - 0x10000) >> 10));
+                *out++ = char16_t(0xDC00 + ((point - 0x10000) & 0x3FF));
+                text += 4;
+            } else {
+                *out++ = u'\uFFFD';
+                ++text;
+            }
+        }
+        m_cursor = out;
     }
 
     QString m_out;
+    char16_t* m_begin = nullptr;
+    char16_t* m_cursor = nullptr;
+    char16_t* m_end = nullptr;
     int m_pendingBreaks = 0;
     bool m_pendingSpace = false;
-    bool m_lineStart = true;
-    bool m_cellStart = false;
+    bool m_lineHasContent = false;
 };
-
-bool isTableStructure(const GumboNode* node)
-{
-    if (node->type != GUMBO_NODE_ELEMENT || node->v.element.tag_namespace != GUMBO_NAMESPACE_HTML)
-        return false;
-    switch (node->v.element.tag) {
-    case GUMBO_TAG_TABLE:
-    case GUMBO_TAG_TBODY:
-    case GUMBO_TAG_THEAD:
-    case GUMBO_TAG_TFOOT:
-    case GUMBO_TAG_TR:
-    case GUMBO_TAG_COLGROUP:
-        return true;
-    default:
-        return false;
-    }
-}
 
 // Walks the rendered part of a subtree with a stack of its own, so a deeply nested page cannot
 // exhaust the call stack.
 class InnerTextWalker
 {
 public:
-    explicit InnerTextWalker(qsizetype expectedSize)
-        : m_writer(expectedSize)
+    explicit InnerTextWalker(qsizetype capacity)
+        : m_writer(capacity)
     {
+        m_stack.reserve(64);
     }
 
     QString run(const GumboNode* top)
     {
         if (top && top->type == GUMBO_NODE_ELEMENT)
-            visit(top);
+            visit(top, Role::Block);
         while (!m_stack.empty()) {
             Frame& frame = m_stack.back();
             const GumboVector* children = &frame.node->v.element.children;
             if (frame.next < children->length) {
                 const GumboNode* child = childAt(children, frame.next++);
-                if (frame.role == Role::ClosedDetails) {
-                    if (frame.summaryShown || !isHtmlElement(child, GUMBO_TAG_SUMMARY))
-                        continue;
-                    frame.summaryShown = true;
-                }
-                visit(child); // may push, so `frame` is not used after this
+                if (shows(frame, child))
+                    visit(child, frame.role); // may push, so `frame` is not used after this
                 continue;
             }
             const Frame done = frame;
@@ -502,37 +726,82 @@ private:
         const GumboNode* node;
         Role role;
         unsigned next = 0;
-        TextWriter::CellMark cell;
-        bool summaryShown = false;
+        bool oneShown = false; // for boxes that show only one of their children
     };
 
-    void visit(const GumboNode* node)
+    // Which children a box lays out at all.
+    static bool shows(Frame& frame, const GumboNode* child)
+    {
+        const bool element = child->type == GUMBO_NODE_ELEMENT;
+        switch (frame.role) {
+        case Role::ClosedDetails:
+            if (frame.oneShown || !isHtmlElement(child, GUMBO_TAG_SUMMARY))
+                return false;
+            frame.oneShown = true;
+            return true;
+        case Role::Select:
+            return isHtmlElement(child, GUMBO_TAG_OPTION) || isHtmlElement(child, GUMBO_TAG_OPTGROUP);
+        case Role::OptionGroup:
+            return isHtmlElement(child, GUMBO_TAG_OPTION);
+        // Blanks between the parts of a table lay out nothing, and a drawing draws character
+        // data only inside its text elements.
+        case Role::Table:
+        case Role::RowGroup:
+        case Role::Row:
+        case Role::SvgDrawing:
+        case Role::SvgContainer:
+            return element;
+        case Role::SvgSwitch:
+            if (!element || frame.oneShown || child->v.element.tag == GUMBO_TAG_DESC
+                || child->v.element.tag == GUMBO_TAG_TITLE || tagNameIs(child, "metadata"))
+                return false;
+            frame.oneShown = true;
+            return true;
+        default:
+            return true;
+        }
+    }
+
+    void visit(const GumboNode* node, Role parentRole)
     {
         switch (node->type) {
         case GUMBO_NODE_TEXT:
         case GUMBO_NODE_CDATA:
-        case GUMBO_NODE_WHITESPACE:
-            text(node);
+        case GUMBO_NODE_WHITESPACE: {
+            const auto* text = reinterpret_cast<const unsigned char*>(node->v.text.text);
+            const auto* end = text + std::strlen(node->v.text.text);
+            if (m_preformatDepth > 0)
+                m_writer.preformattedText(text, end);
+            else
+                m_writer.flowText(text, end);
             return;
+        }
         case GUMBO_NODE_ELEMENT:
             break;
         default:
             return; // comments, and template contents, which are never shown
         }
 
-        const Role role = roleOf(node);
-        Frame frame { node, role, 0, {}, false };
+        const Role role = roleOf(node, parentRole);
         switch (role) {
         case Role::Skip:
+        case Role::Collapsed:
             return;
         case Role::LineBreak:
             m_writer.lineBreak();
             return;
-        case Role::Inline:
-        case Role::RowGroup:
+        case Role::Atomic:
+            m_writer.atomicBox();
+            return;
+        case Role::InlineBlock:
+        case Role::SvgDrawing:
+        case Role::SvgText:
+            m_writer.enterInlineBlock();
             break;
         case Role::Block:
         case Role::ClosedDetails:
+        case Role::OptionGroup:
+        case Role::Table:
             m_writer.requireBreaks(1);
             break;
         case Role::Paragraph:
@@ -542,29 +811,33 @@ private:
             m_writer.requireBreaks(1);
             ++m_preformatDepth;
             break;
-        case Role::Table:
-            m_writer.requireBreaks(1);
-            m_rowsPerTable.push_back(0);
+        case Role::Cell:
+            m_writer.requireBreaks(0);
             break;
+        case Role::Inline:
+        case Role::RowGroup:
         case Role::Row:
-            if (!m_rowsPerTable.empty() && m_rowsPerTable.back()++ > 0)
-                m_writer.requireBreaks(1);
-            m_cellsPerRow.push_back(0);
-            break;
-        case Role::Cell: {
-            const bool first = m_cellsPerRow.empty() || m_cellsPerRow.back()++ == 0;
-            frame.cell = m_writer.enterCell(first);
+        case Role::Select:
+        case Role::SvgContainer:
+        case Role::SvgSwitch:
             break;
         }
-        }
-        m_stack.push_back(frame);
+        if (node->v.element.children.length > 0 || role != Role::Inline)
+            m_stack.push_back(Frame { node, role });
     }
 
     void leave(const Frame& frame)
     {
         switch (frame.role) {
+        case Role::InlineBlock:
+        case Role::SvgDrawing:
+        case Role::SvgText:
+            m_writer.leaveInlineBlock();
+            break;
         case Role::Block:
         case Role::ClosedDetails:
+        case Role::OptionGroup:
+        case Role::Table:
             m_writer.requireBreaks(1);
             break;
         case Role::Paragraph:
@@ -574,37 +847,70 @@ private:
             --m_preformatDepth;
             m_writer.requireBreaks(1);
             break;
-        case Role::Table:
-            m_rowsPerTable.pop_back();
-            m_writer.requireBreaks(1);
-            break;
         case Role::Row:
-            m_cellsPerRow.pop_back();
+            if (rowBoxFollows())
+                m_writer.lineBreak();
             break;
         case Role::Cell:
-            m_writer.leaveCell(frame.cell);
+            m_writer.requireBreaks(0);
+            if (cellBoxFollows())
+                m_writer.tab();
             break;
         default:
             break;
         }
     }
 
-    void text(const GumboNode* node)
+    // Whether a later child of `frame` (from its next one on) is a laid-out element `tag`.
+    static bool boxFollowsIn(const Frame& frame, GumboTag tag, GumboTag otherTag)
     {
-        // White space between the parts of a table lays out nothing.
-        if (node->parent && isTableStructure(node->parent))
-            return;
-        const QString text = QString::fromUtf8(node->v.text.text);
-        if (m_preformatDepth > 0)
-            m_writer.preformattedText(text);
-        else
-            m_writer.flowText(text);
+        const GumboVector* children = &frame.node->v.element.children;
+        for (unsigned i = frame.next; i < children->length; ++i) {
+            const GumboNode* child = childAt(children, i);
+            if ((isHtmlElement(child, tag) || isHtmlElement(child, otherTag))
+                && roleOf(child, frame.role) != Role::Skip)
+                return true;
+        }
+        return false;
+    }
+
+    // Called as a cell is left: its row's frame is on top, pointing past it.
+    bool cellBoxFollows() const
+    {
+        return !m_stack.empty() && m_stack.back().role == Role::Row
+            && boxFollowsIn(m_stack.back(), GUMBO_TAG_TD, GUMBO_TAG_TH);
+    }
+
+    // Called as a row is left: whether its table lays out another row after it, in the same
+    // row group or a later one. Hidden rows and row groups count: their boxes are there.
+    bool rowBoxFollows() const
+    {
+        if (m_stack.empty())
+            return false;
+        const Frame& parent = m_stack.back();
+        if (boxFollowsIn(parent, GUMBO_TAG_TR, GUMBO_TAG_TR))
+            return true;
+        if (parent.role != Role::RowGroup || m_stack.size() < 2 || m_stack[m_stack.size() - 2].role != Role::Table)
+            return false;
+        const Frame& table = m_stack[m_stack.size() - 2];
+        const GumboVector* parts = &table.node->v.element.children;
+        for (unsigned i = table.next; i < parts->length; ++i) {
+            const GumboNode* part = childAt(parts, i);
+            if (part->type != GUMBO_NODE_ELEMENT || roleOf(part, Role::Table) == Role::Skip)
+                continue;
+            if (isHtmlElement(part, GUMBO_TAG_TR))
+                return true;
+            const GumboTag tag = part->v.element.tag;
+            if (tag == GUMBO_TAG_TBODY || tag == GUMBO_TAG_THEAD || tag == GUMBO_TAG_TFOOT) {
+                if (boxFollowsIn(Frame { part, Role::RowGroup }, GUMBO_TAG_TR, GUMBO_TAG_TR))
+                    return true;
+            }
+        }
+        return false;
     }
 
     TextWriter m_writer;
     std::vector<Frame> m_stack;
-    std::vector<int> m_rowsPerTable;
-    std::vector<int> m_cellsPerRow;
     int m_preformatDepth = 0;
 };
 
@@ -621,13 +927,22 @@ const GumboNode* bodyOf(const ParsedHtml& parsed)
     return nullptr; // a frameset page has no body
 }
 
-QString renderBody(const ParsedHtml& parsed, qsizetype sizeHint)
+// The text never holds more UTF-16 units than twice the page's UTF-8 bytes (a line end inside
+// <pre> is the most a byte gives: CR LF), so the buffer is sized once; what is not written of
+// it is never touched, and is handed back at the end.
+QString renderBody(const ParsedHtml& parsed, qsizetype utf8Size)
 {
-    return InnerTextWalker(sizeHint).run(bodyOf(parsed));
+    return InnerTextWalker(2 * utf8Size + 16).run(bodyOf(parsed));
 }
 
 // ---------------------------------------------------------------------------------------------
 // Links and title
+
+bool isAsciiWhitespace(QChar qc)
+{
+    const char16_t c = qc.unicode();
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+}
 
 // What a browser does to an href before parsing it: blanks and control characters at either
 // end go, tabs and line ends inside go.
@@ -742,17 +1057,22 @@ DocumentFacts collectFacts(const ParsedHtml& parsed)
 
 } // namespace
 
-QString innerTextOfHtml(const QString& html)
+QString innerTextOfUtf8Html(QByteArrayView utf8)
 {
-    const ParsedHtml parsed(html);
-    return renderBody(parsed, html.size() / 2);
+    const ParsedHtml parsed(utf8);
+    return renderBody(parsed, utf8.size());
 }
 
-HtmlPage parseHtmlPage(const QString& html, const QUrl& baseUrl)
+QString innerTextOfHtml(const QString& html)
 {
-    const ParsedHtml parsed(html);
+    return innerTextOfUtf8Html(html.toUtf8());
+}
+
+HtmlPage parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl)
+{
+    const ParsedHtml parsed(utf8);
     HtmlPage page;
-    page.innerText = renderBody(parsed, html.size() / 2);
+    page.innerText = renderBody(parsed, utf8.size());
 
     const DocumentFacts facts = collectFacts(parsed);
     QUrl base = baseUrl;
@@ -767,6 +1087,11 @@ HtmlPage parseHtmlPage(const QString& html, const QUrl& baseUrl)
     if (facts.title)
         page.title = collapsedTitle(facts.title);
     return page;
+}
+
+HtmlPage parseHtmlPage(const QString& html, const QUrl& baseUrl)
+{
+    return parseUtf8HtmlPage(html.toUtf8(), baseUrl);
 }
 
 } // namespace veldrin

@@ -49,7 +49,7 @@ LoadedPage loadPage(const QString& url, const FetchLimits& limits, const std::at
     options.limits = limits;
     options.formContentType = false;
     options.cancel = &cancel;
-    const HttpResponse response = httpGet(url, options);
+    HttpResponse response = httpGet(url, options);
 
     LoadedPage page;
     if (!response.ok || cancel.load()) {
@@ -61,8 +61,10 @@ LoadedPage loadPage(const QString& url, const FetchLimits& limits, const std::at
     }
     page.locationUrl = response.finalUrl.isEmpty() ? url : response.finalUrl;
     // An error status still carries the server's page, and a browser shows it: not judged here.
-    const QString html = decodeDeclared(response.contentType, response.body);
-    HtmlPage parsed = parseHtmlPage(html, QUrl(page.locationUrl));
+    // Decoded straight into the UTF-8 the parser reads; the answer's bytes go before the parse.
+    const QByteArray html = decodeDeclaredToUtf8(response.contentType, response.body);
+    response.body = QByteArray();
+    HtmlPage parsed = parseUtf8HtmlPage(html, QUrl(page.locationUrl));
     page.innerText = std::move(parsed.innerText);
     page.links = std::move(parsed.links);
     page.title = std::move(parsed.title);

@@ -5,15 +5,22 @@
 
 namespace veldrin {
 
+QString pageTextOfGbk(QByteArray body)
+{
+    const QByteArray utf8 = decodeGbkToUtf8(body);
+    body = QByteArray();
+    return innerTextOfUtf8Html(utf8);
+}
+
 WebText GetWebText(const QString& url, const FetchLimits& limits)
 {
     HttpRequestOptions options;
     options.limits = limits;
     options.formContentType = true;
-    const HttpResponse response = httpGet(url, options);
+    HttpResponse response = httpGet(url, options);
     if (!response.ok)
         return WebText { false, {}, response.error };
-    return WebText { true, innerTextOfHtml(decodeGbk(response.body)), {} };
+    return WebText { true, pageTextOfGbk(std::move(response.body)), {} };
 }
 
 } // namespace veldrin

@@ -20,4 +20,9 @@ struct WebText
 // The URL is used as given. Positions into the text count UTF-16 code units.
 WebText GetWebText(const QString& url, const FetchLimits& limits = {});
 
+// The text GetWebText makes of an answer's bytes: decoded as GBK straight into the UTF-8 the
+// parser reads, then the body's inner text. The bytes are taken over and let go of before
+// the parse, so a large page's GBK form is gone before its tree is built.
+QString pageTextOfGbk(QByteArray body);
+
 } // namespace veldrin

@@ -54,7 +54,20 @@ TEST(InnerText, RendersPagesAsABrowserShowsThem)
           u"a\tb\r\nc\t" },
         { u"x<table><tr><td>a</td></tr></table>y", u"x\r\na\r\ny" },
         { u"x<table><tr><td></td><td>b</td></tr></table>", u"x\r\n\tb" },
-        { u"<table><tr><td><div>a</div></td><td><p>b</p></td></tr><tr><td>c</td></tr></table>", u"a\tb\r\nc" },
+        { u"x<table><tr><td>a<td><td>b<tr><td>c<td><td></table>", u"x\r\na\t\tb\r\nc\t\t" },
+        // A cell's blocks keep their line breaks: the tab and the row's line break come after
+        // them, as text of their own.
+        { u"<table><tr><td><div>a</div></td><td><p>b</p></td></tr><tr><td>c</td></tr></table>",
+          u"a\r\n\t\r\n\r\nb\r\n\r\n\r\nc" },
+        { u"<table><tr><td><div>a</div></td><td>b</td></tr></table>", u"a\r\n\tb" },
+        { u"<table><tr><td></td></tr><tr><td>b</td></tr></table>", u"\r\nb" },
+        // A hidden row still counts as the table's last, a hidden cell does not.
+        { u"<table><tr><td>a</td></tr><tr hidden><td>b</td></tr><tr><td>c</td></tr></table>", u"a\r\nc" },
+        { u"<table><tr><td>a</td></tr><tr hidden><td>b</td></tr></table>", u"a\r\n" },
+        { u"<table><tbody><tr><td>a</td></tr></tbody><tbody hidden><tr><td>b</td></tr></tbody></table>", u"a\r\n" },
+        { u"<table><tr><td>a</td><td hidden>b</td></tr><tr style=\"display:none\"><td>c</td></tr></table>", u"a" },
+        { u"<table><tr><td>a</td></tr><form><tr><td>b</td></tr></table>", u"a\r\nb" },
+        { u"<table><tr><td>a<caption>c</caption></table>", u"a\r\nc" },
         { u"<table><thead><tr><th>名称</th><th>值</th></tr></thead><tbody><tr><td>IP</td><td>1.2.3.4</td></tr>"
           u"</tbody></table>",
           u"名称\t值\r\nIP\t1.2.3.4" },
@@ -62,10 +75,44 @@ TEST(InnerText, RendersPagesAsABrowserShowsThem)
         { u"<html><head><title>T</title><style>p{}</style><script>var a='<p>x</p>';</script></head>"
           u"<body>a<script>b</script>c<noscript>d</noscript><style>e</style><template>f</template></body></html>",
           u"ac" },
-        { u"a<select><option>x</option></select>b<textarea>t</textarea>c<input value=v>d", u"abcd" },
-        { u"a<iframe>frame</iframe>b<object>obj</object>c", u"abc" },
+        { u"a<textarea>t</textarea>b<input value=v>c<iframe>frame</iframe>d<object>obj</object>e", u"abcde" },
+        { u"a<video>v</video>b<canvas>x</canvas>c<meter>m</meter>d<audio>x</audio>e", u"abcde" },
         { u"<details><summary>S</summary>body</details>", u"S" },
         { u"<details open><summary>S</summary>body</details>", u"S\r\nbody" },
+        // Replaced and atomic inline boxes (images, controls, frames, media) show no text, but
+        // the blanks beside them are not collapsed into them, nor dropped at a line's edge.
+        { u"abc <img> def", u"abc  def" },
+        { u"<img> abc", u" abc" },
+        { u"abc <img>", u"abc " },
+        { u"<p><img src=\"dot.gif\"> 当前状态</p>", u" 当前状态" },
+        { u"<table><tr><td>a</td><td><img> b</td></tr></table>", u"a\t b" },
+        { u"abc <input> def <canvas></canvas> ghi <iframe></iframe> jkl", u"abc  def  ghi  jkl" },
+        { u"<input> <div>abc</div>", u"abc" },
+        { u"abc <b></b> def <input type=\"HIDDEN\"> ghi <audio></audio> jkl", u"abc def ghi jkl" },
+        { u"a <audio controls></audio> b", u"a  b" },
+        { u"<div>a <img> <br>b</div>", u"a \r\nb" },
+        { u"<p><img></p><p>x</p>", u"x" },
+        // A button (or marquee) is one such box whose content shows, on a line of its own.
+        { u"x <button> b </button> y", u"x b y" },
+        { u"a<button>b</button>c <marquee> d </marquee>", u"abc d" },
+        { u"a<button><div>b</div></button> c", u"a\r\nb\r\n c" },
+        // Pick lists of any size give their options one per line; an option is a block
+        // wherever it stands, an option group outside a list shows only its edges.
+        { u"a<select><option>x</option><option>y</option></select>b", u"a\r\nx\r\ny\r\nb" },
+        { u"<select size=\"4\" multiple><optgroup label=\"L\"><option>x</optgroup><option>y</select>", u"x\r\ny" },
+        { u"<select>loose<option hidden>x<option>y</select>", u"y" },
+        { u"a<select></select>b<select><option></select>c", u"ab\r\nc" },
+        { u"<div>a<option>123</option>bc</div>", u"a\r\n123\r\nbc" },
+        { u"<div>a<optgroup>123</optgroup>bc</div>", u"a\r\nbc" },
+        // Inline SVG draws the characters of its text elements, and nothing else.
+        { u"<div><svg><text>abc</text></svg></div>", u"abc" },
+        { u"x <svg><title>t</title><desc>d</desc>loose<g><text> a <tspan>b</tspan></text></g></svg> y", u"x a b y" },
+        { u"<svg><defs><text>a</text></defs><stop>b</stop><text style=\"display:none\">c</text></svg>", u"" },
+        { u"<svg><text>a<a href=\"x\">b</a><tspan><a>c</a></tspan></text></svg>", u"abc" },
+        { u"<svg><foreignObject><p>html</p></foreignObject></svg>", u"html" },
+        { u"<svg><switch><foreignObject><b>html</b></foreignObject><text>fallback</text></switch></svg>", u"html" },
+        // Elements no browser knows any more are inline, their content shown.
+        { u"a<applet>b</applet>c", u"abc" },
         // Entities, and U+00A0 kept as it is.
         { u"a &amp; b &lt;c&gt; &#20013;&#x6587; &copy; &quot;", u"a & b <c> 中文 © \"" },
         { u"a&nbsp;&nbsp;b &nbsp; c", u"a\u00a0\u00a0b \u00a0 c" },
@@ -93,6 +140,10 @@ TEST(InnerText, RendersPagesAsABrowserShowsThem)
         { u"<table><tr><td>a</td><td style=\"display:none\">b</td><td>c</td></tr></table>", u"a\tc" },
         // Nothing before the first or after the last line.
         { u"\r\n\r\n<p>\n a \n</p>\n\n", u"a" },
+        // ...but a <br> is a line break of its own, kept at either end.
+        { u"<br>", u"\r\n" },
+        { u"a<br>", u"a\r\n" },
+        { u"<p>a</p><br>", u"a\r\n\r\n\r\n" },
         { u"<div></div><p></p>a<div></div><p> </p>", u"a" },
         { u"", u"" },
         // Chinese text.

@@ -2,6 +2,7 @@
 #include "support/printers.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 #include <ostream>
 
 namespace veldrin {
@@ -37,7 +38,43 @@ TEST(DecodeGbk, Table)
     for (const CodecCase& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(decodeGbk(c.bytes), c.text);
+        EXPECT_EQ(decodeGbkToUtf8(c.bytes), c.text.toUtf8());
     }
+}
+
+// The decoder's table is read out of iconv; every double-byte sequence must come out as
+// iconv decodes it, and the ones iconv refuses as U+FFFD (keeping an ASCII trail byte).
+TEST(DecodeGbk, EveryPairAsIconvDecodesIt)
+{
+    iconv_t cd = iconv_open("UTF-8", "GBK");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    int mismatches = 0;
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+        for (int trail = 0; trail <= 0xFF; ++trail) {
+            char pair[2] = { char(lead), char(trail) };
+            char* in = pair;
+            size_t inLeft = 2;
+            char converted[8];
+            char* out = converted;
+            size_t outLeft = sizeof converted;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            const bool ok = iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1);
+            QByteArray expected = QByteArrayLiteral("<");
+            if (ok)
+                expected += QByteArray(converted, out - converted);
+            else
+                expected
+                    += QByteArrayLiteral("\xEF\xBF\xBD") + (trail < 0x80 ? QByteArray(1, char(trail)) : QByteArray());
+            expected += '>';
+            const QByteArray page = QByteArray("<") + QByteArray(pair, 2) + '>';
+            const QByteArray got = decodeGbkToUtf8(page);
+            if (got != expected && ++mismatches <= 5)
+                ADD_FAILURE() << "pair " << std::hex << lead << ' ' << trail << ": " << got.toHex().toStdString()
+                              << " instead of " << expected.toHex().toStdString();
+        }
+    }
+    iconv_close(cd);
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST(DeclaredCharset, Table)
@@ -105,6 +142,7 @@ TEST(DecodeDeclared, Table)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(decodeDeclared(c.header, c.body), c.text);
+        EXPECT_EQ(decodeDeclaredToUtf8(c.header, c.body), c.text.toUtf8());
     }
 }
 

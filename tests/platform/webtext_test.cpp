@@ -1,3 +1,5 @@
+#include "platform/innertext.h"
+#include "platform/textcodec.h"
 #include "platform/webtext.h"
 #include "support/fixtureserver.h"
 #include "support/printers.h"
@@ -79,6 +81,21 @@ TEST_F(WebTextTest, FollowsARedirectToThePage)
     ASSERT_EQ(requests.size(), 2);
     EXPECT_EQ(requests.at(1).path, QStringLiteral("/gbk"));
     EXPECT_EQ(requests.at(1).method, QStringLiteral("GET"));
+}
+
+// The fetch decodes GBK straight into the UTF-8 the parser reads; the text must be the one that
+// decoding to a string and rendering that gives, byte for byte, stray bytes included.
+TEST(PageTextOfGbk, SameTextAsDecodingThenRendering)
+{
+    const QByteArray page = test::encodeGbk(QStringLiteral(
+                                "<html><head><title>标题</title></head><body><h1>查询结果</h1>"
+                                "<p>本站数据：&nbsp;广东 <img src=x> 电信</p><table><tr><td>域名</td><td>a.cn</td></tr>"
+                                "<tr><td><div>注册商</div></td><td>某某公司</td></tr></table><pre> 编号\n 001</pre>"))
+        + QByteArrayLiteral("\x81<b>\xFF\xAA\xA1</b>\x80\xD6");
+    const QString text = pageTextOfGbk(page);
+    EXPECT_EQ(text, innerTextOfHtml(decodeGbk(page)));
+    EXPECT_TRUE(text.startsWith(QStringLiteral("查询结果\r\n\r\n本站数据：\u00a0广东  电信\r\n\r\n域名\ta.cn\r\n")))
+        << text.toStdString();
 }
 
 // Every way a fetch can fail ends in an error with its reason and no text at all.
