@@ -155,7 +155,9 @@ void Form1::buildContacts()
 // or About window: the next activation of this window moves the focus to the sink.
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    if ((watched == m_form5 || watched == m_form2) && event->type() == QEvent::WindowActivate)
+    // The event first: a window being destroyed still sends events, and must not be looked at as
+    // an update or About window any more.
+    if (event->type() == QEvent::WindowActivate && (watched == m_form5 || watched == m_form2))
         m_focusSinkOnActivate = true;
     if ((watched == Label21 || watched == Label6) && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
