@@ -17,6 +17,8 @@
 #include "checks/site/yumingpanel.h"
 #include "checks/site/zhujipanel.h"
 #include "shop/tbpanel.h"
+#include "windows/form2.h"
+#include "windows/form5.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -28,6 +30,7 @@
 #include <QScreen>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QVBoxLayout>
 
 namespace veldrin {
 
@@ -101,7 +104,9 @@ QFrame* makeFrame(const QString& name, QWidget* parent, QRect twips)
 }
 
 // A push button whose caption wraps onto more lines when one is not wide enough, as the tool
-// buttons' captions do ("Email所在地、电话具体位置" takes two). The caption itself is unchanged.
+// buttons' captions do ("Email所在地、电话具体位置" takes two). Such a caption breaks after its
+// "、", not inside a word, and keeps a little padding inside the button. The caption itself is
+// unchanged.
 class WrappingButton final : public QPushButton
 {
 public:
@@ -115,8 +120,13 @@ protected:
         initStyleOption(&option);
         option.text.clear();
         painter.drawControl(QStyle::CE_PushButton, option);
-        const QRect textArea = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
-        painter.drawItemText(textArea, Qt::AlignCenter | Qt::TextWordWrap, palette(), isEnabled(), text(),
+        constexpr int padding = 3;
+        const QRect textArea
+            = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(padding, 0, -padding, 0);
+        QString shown = text();
+        if (fontMetrics().horizontalAdvance(shown) > textArea.width())
+            shown.replace(u'、', QStringLiteral("、\n"));
+        painter.drawItemText(textArea, Qt::AlignCenter | Qt::TextWordWrap, palette(), isEnabled(), shown,
                              QPalette::ButtonText);
     }
 };
@@ -154,15 +164,26 @@ Form1::Form1(Context& context, QWidget* parent)
     Form_Load();
 }
 
-Form1::~Form1() = default;
+// The update and About windows have no owner; they end with the main window.
+Form1::~Form1()
+{
+    delete m_form5.data();
+    delete m_form2.data();
+}
 
 void Form1::buildFrame()
 {
     // The client area: as wide as frmMain and as deep as its lower edge (frmMain starts
     // slightly above the client area's top).
-    auto* client = new QWidget(this);
+    auto* client = new QWidget;
     client->setFixedSize(twipsToPixels(8535), twipsToPixels(-45 + 6180));
-    setCentralWidget(client);
+    // A few pixels between the window's edges and the controls at frmMain's edges.
+    auto* margin = new QWidget(this);
+    auto* marginLayout = new QVBoxLayout(margin);
+    constexpr int edge = 6;
+    marginLayout->setContentsMargins(edge, edge, edge, edge);
+    marginLayout->addWidget(client);
+    setCentralWidget(margin);
 
     frmMain = makeFrame(QStringLiteral("frmMain"), client, QRect(0, -45, 8535, 6180));
 

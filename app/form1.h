@@ -3,6 +3,7 @@
 #include "app/context.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QAction;
 class QCheckBox;
@@ -13,6 +14,8 @@ class QPushButton;
 
 namespace veldrin {
 
+class Form2;
+class Form5;
 class ToolPanel;
 class GongShangPanel;
 class IcpPanel;
@@ -74,6 +77,8 @@ public:
     void Label6_Click();
     void mnuHelp1_Click();
     void mnuQQ_Click();
+    void mnuUpdate_Click();
+    void mnuAbout_Click();
 
     // Shut-down and the on-top switch.
     void Command2_Click();
@@ -140,6 +145,13 @@ private:
     MxPanel* m_mx = nullptr;
     TbPanel* m_tb = nullptr;
     QList<ToolPanel*> m_panels; // the fifteen, in one rectangle
+
+    // At most one update and one About window, each gone once closed.
+    QPointer<Form5> m_form5;
+    QPointer<Form2> m_form2;
+    // Whether the next activation moves the focus to Text5: on the first one, and after the
+    // user was in the update or About window.
+    bool m_focusSinkOnActivate = true;
 };
 
 } // namespace veldrin

@@ -33,10 +33,15 @@ void Form1::Form_Load()
         panel->setFlat(true);
 }
 
-// Whenever the window becomes the program's active window, the focus goes to the sink outside
-// the visible area, so that no visible control shows a caret.
+// When the window is first shown, and when the user comes back to it from the update or About
+// window, the focus goes to the sink outside the visible area, so that no visible control shows
+// a caret. After one of the program's message boxes, or coming back from another program, the
+// focus stays where the user left it: typing goes on in the same box.
 void Form1::Form_Activate()
 {
+    if (!m_focusSinkOnActivate)
+        return;
+    m_focusSinkOnActivate = false;
     Text5->setFocus(Qt::ActiveWindowFocusReason);
 }
 

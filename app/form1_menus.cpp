@@ -1,5 +1,7 @@
 #include "app/form1.h"
 #include "app/toolpanel.h"
+#include "windows/form2.h"
+#include "windows/form5.h"
 
 #include <QDir>
 #include <QFile>
@@ -86,6 +88,13 @@ void addSeparator(QMenu* menu, const QString& name)
     menu->addSeparator()->setObjectName(name);
 }
 
+void bringForward(QWidget* window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 } // namespace
 
 void Form1::buildMenus()
@@ -120,10 +129,11 @@ void Form1::buildMenus()
     connect(addItem(mnuHelp, QStringLiteral("mnuQQ"), QStringLiteral("联系我们")), &QAction::triggered, this,
             &Form1::mnuQQ_Click);
     addSeparator(mnuHelp, QStringLiteral("mnuF2"));
-    // The update and About windows are built elsewhere and connected there.
-    addItem(mnuHelp, QStringLiteral("mnuUpdate"), QStringLiteral("在线升级"));
+    connect(addItem(mnuHelp, QStringLiteral("mnuUpdate"), QStringLiteral("在线升级")), &QAction::triggered, this,
+            &Form1::mnuUpdate_Click);
     addSeparator(mnuHelp, QStringLiteral("mnuF3"));
-    addItem(mnuHelp, QStringLiteral("mnuAbout"), QStringLiteral("关于"));
+    connect(addItem(mnuHelp, QStringLiteral("mnuAbout"), QStringLiteral("关于")), &QAction::triggered, this,
+            &Form1::mnuAbout_Click);
 }
 
 void Form1::buildContacts()
@@ -141,9 +151,14 @@ void Form1::buildContacts()
     }
 }
 
-// A click on a contact label: the left button released over the label.
+// A click on a contact label: the left button released over the label. The user in the update
+// or About window: the next activation of this window moves the focus to the sink.
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
+    // The event first: a window being destroyed still sends events, and must not be looked at as
+    // an update or About window any more.
+    if (event->type() == QEvent::WindowActivate && (watched == m_form5 || watched == m_form2))
+        m_focusSinkOnActivate = true;
     if ((watched == Label21 || watched == Label6) && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const auto* label = static_cast<QLabel*>(watched);
@@ -212,6 +227,26 @@ void Form1::mnuHelp1_Click()
                                                  "2.帮助文件损坏，无法打开，请重新下载！\r"
                                                  "3.硬盘出现坏道、坏扇区、文件系统错误，请检查磁盘问题！\r"
                                                  "4.系统繁忙，暂时无法打开，请稍后再试！"));
+}
+
+// Never more than one: chosen while the window is open, the same window comes forward; after it
+// was closed, a fresh one opens. Neither has an owner.
+void Form1::mnuUpdate_Click()
+{
+    if (!m_form5) {
+        m_form5 = new Form5(m_context);
+        m_form5->installEventFilter(this);
+    }
+    bringForward(m_form5);
+}
+
+void Form1::mnuAbout_Click()
+{
+    if (!m_form2) {
+        m_form2 = new Form2(m_context);
+        m_form2->installEventFilter(this);
+    }
+    bringForward(m_form2);
 }
 
 void Form1::mnuQQ_Click()

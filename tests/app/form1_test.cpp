@@ -4,6 +4,7 @@
 #include "support/printers.h"
 #include "support/recorders.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -318,17 +319,47 @@ TEST_F(MainWindowTest, ADisabledFocusBoxLeavesTheFocusWhereItWas)
     }
 }
 
-// Coming back from another window of the program moves the focus off the control that held it.
-TEST_F(MainWindowTest, ActivationMovesTheFocusToTheSink)
+// Coming back from the update or About window moves the focus off the control that held it;
+// coming back from any other window (a message box, another program) leaves it where it was, so
+// typing goes on in the same box.
+TEST_F(MainWindowTest, ActivationMovesTheFocusToTheSinkOnlyFromUpdateOrAbout)
 {
-    click(QStringLiteral("cmdIP"));
-    ASSERT_EQ(QApplication::focusWidget(), find(QStringLiteral("txtIP")));
+    struct Row
+    {
+        const char16_t* item; // the help menu item whose window the user goes to; null: another window
+        const char16_t* opens = nullptr;
+    };
+    const Row rows[] = { { nullptr }, { u"mnuAbout", u"Form2" }, { u"mnuUpdate", u"Form5" }, { nullptr } };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.item ? str(row.item).toStdString() : "another window");
+        click(QStringLiteral("cmdIP"));
+        auto* box = find<QLineEdit>(QStringLiteral("txtIP"));
+        ASSERT_EQ(QApplication::focusWidget(), box);
 
-    QWidget other;
-    other.show();
-    activate(&other);
-    activate(window.get());
-    EXPECT_TRUE(test::waitUntil([&] { return QApplication::focusWidget() == find(QStringLiteral("Text5")); }));
+        QWidget plain;
+        QWidget* other = &plain;
+        if (row.item == nullptr) {
+            plain.show();
+        } else {
+            window->findChild<QAction*>(str(row.item))->trigger();
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (top->objectName() == str(row.opens) && top->isVisible())
+                    other = top;
+            }
+            ASSERT_NE(other, &plain);
+        }
+        activate(other);
+        other->close();
+        activate(window.get());
+        if (row.item != nullptr) {
+            EXPECT_TRUE(test::waitUntil([&] { return QApplication::focusWidget() == find(QStringLiteral("Text5")); }));
+        } else {
+            QCoreApplication::processEvents();
+            EXPECT_EQ(QApplication::focusWidget(), box);
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("12"));
+            EXPECT_EQ(box->text(), QStringLiteral("12"));
+        }
+    }
 }
 
 } // namespace
