@@ -41,8 +41,13 @@ public:
 class RecordingShell final : public Shell
 {
 public:
-    void open(QWidget*, const QString& target) override { targets.append(target); }
+    void open(QWidget* owner, const QString& target) override
+    {
+        targets.append(target);
+        owners.append(owner);
+    }
     QStringList targets;
+    QList<QWidget*> owners; // the window each target was opened from
 };
 
 class RecordingProcess final : public ProcessControl

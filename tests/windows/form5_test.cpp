@@ -237,6 +237,7 @@ TEST_F(UpdateWindowTest, OneWindowFreshAfterClosing)
     ASSERT_TRUE(enabled(u"Command3"));
     QTest::mouseClick(find<QPushButton>(u"Command3"), Qt::LeftButton);
     EXPECT_EQ(seams.shell.targets, QStringList { seams.context.services[Service::Download].url(downloadPagePath()) });
+    EXPECT_EQ(seams.shell.owners, QList<QWidget*> { form5 });
 
     Form5* first = form5;
     ASSERT_EQ(chooseUpdate(), first);
