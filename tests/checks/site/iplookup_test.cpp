@@ -235,8 +235,12 @@ TEST_F(IpLookup, TheWarningStaysThroughLaterQueriesAndTabUntilAClickIntoTheBox)
     EXPECT_EQ(result->toPlainText(), startMarker + QStringLiteral("上海市"));
     EXPECT_TRUE(warning->isVisible());
 
+    // The focus arriving in the box by the keyboard is no click.
+    built.panel->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(built.panel.get()));
     button->setFocus();
     QTest::keyClick(button, Qt::Key_Backtab);
+    EXPECT_TRUE(box->hasFocus());
     EXPECT_TRUE(warning->isVisible());
 
     QTest::mouseClick(box, Qt::LeftButton);
