@@ -14,6 +14,13 @@ namespace {
 const QString ResultCaption = QStringLiteral("对方情况：");
 const QString IdleStatus = QStringLiteral("准备就绪");
 
+// A load that failed (refused, timed out, a 5xx answer) is the service's or the network's
+// fault, not the number's.
+const QStringList LoadFailureCauses = {
+    QStringLiteral("QQ服务器繁忙或检修维护，请稍后再试！"),
+    QStringLiteral("网络不稳定或繁忙，请退出占用大量网络资源的程序！"),
+};
+
 } // namespace
 
 QqPanel::QqPanel(Context& context, QWidget* parent)
@@ -66,7 +73,8 @@ void QqPanel::WebQQ_TitleChange()
     // The presence service answers by sending the loader on to one of two pictures of
     // another host; only those exact addresses count.
     const Endpoint& pictures = context().services[Service::MessengerPicture];
-    const QString location = m_WebQQ->loadFailed() ? QString() : m_WebQQ->locationUrl();
+    const bool failed = m_WebQQ->loadFailed();
+    const QString location = failed ? QString() : m_WebQQ->locationUrl();
     QString result;
     if (location == pictures.url(QStringLiteral("/qq_online.gif")))
         result = QStringLiteral("对方情况：在线");
@@ -75,6 +83,8 @@ void QqPanel::WebQQ_TitleChange()
 
     busy->end();
     m_Label26->setText(IdleStatus);
+    if (failed)
+        return showFailure(QStringLiteral("出现错误！错误原因："), LoadFailureCauses);
     if (result.isEmpty()) {
         return showFailure(QStringLiteral("您输入的QQ号不合法！错误原因："),
                            { QStringLiteral("您输入的QQ号不合法，请检查后重新输入！") });

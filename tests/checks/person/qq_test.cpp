@@ -13,6 +13,8 @@ const QString refusalBox
     = QStringLiteral("请输入正确QQ号！错误原因：\r1.输入QQ号应该在10000-9999999999之间，请检查后重新输入！");
 const QString unrecognisedBox
     = QStringLiteral("您输入的QQ号不合法！错误原因：\r1.您输入的QQ号不合法，请检查后重新输入！");
+const QString failureBox = QStringLiteral("出现错误！错误原因：\r1.QQ服务器繁忙或检修维护，请稍后再试！\r"
+                                          "2.网络不稳定或繁忙，请退出占用大量网络资源的程序！");
 
 class PresenceLookup : public ::testing::Test, protected FakeLoaderPanel
 {
@@ -92,36 +94,43 @@ TEST_F(PresenceLookup, TheAddressTheLoaderEndsOnDecides)
     struct Row
     {
         const char16_t* name;
-        QString location; // null: the load fails
-        const char16_t* result; // none: the unrecognised-answer box
+        QString location; // null: the load fails for `failure`
+        const char16_t* result; // none: a box
+        const QString* box = nullptr;
+        const char16_t* failure = nullptr;
     };
     const Row rows[] = {
         { u"online", pictureUrl(QStringLiteral("/qq_online.gif")), u"对方情况：在线" },
         { u"offline", pictureUrl(QStringLiteral("/qq_offline.gif")), u"对方情况：离线或隐身" },
-        { u"another picture", pictureUrl(QStringLiteral("/qq_busy.gif")), nullptr },
+        { u"another picture", pictureUrl(QStringLiteral("/qq_busy.gif")), nullptr, &unrecognisedBox },
         { u"online path on the presence host",
-          seams.context.services[Service::MessengerPresence].url(QStringLiteral("/qq_online.gif")), nullptr },
-        { u"online with a query", pictureUrl(QStringLiteral("/qq_online.gif?x=1")), nullptr },
-        { u"still the request", presenceUrl(QStringLiteral("12345")), nullptr },
-        { u"load failed", QString(), nullptr },
+          seams.context.services[Service::MessengerPresence].url(QStringLiteral("/qq_online.gif")), nullptr,
+          &unrecognisedBox },
+        { u"online with a query", pictureUrl(QStringLiteral("/qq_online.gif?x=1")), nullptr, &unrecognisedBox },
+        { u"still the request", presenceUrl(QStringLiteral("12345")), nullptr, &unrecognisedBox },
+        // The service or the network failed: not the number's fault.
+        { u"load refused", QString(), nullptr, &failureBox, u"refused" },
+        { u"load timed out", QString(), nullptr, &failureBox, u"timed out" },
+        { u"service answered 503", QString(), nullptr, &failureBox, u"HTTP 503" },
     };
     for (const Row& row : rows) {
         const std::string label = str(row.name).toStdString();
         seams.dialogs.boxes.clear();
         query(QStringLiteral("12345"));
         if (row.location.isNull())
-            web->failWith(QStringLiteral("refused"));
+            web->failWith(str(row.failure));
         else
             web->fireTitleChange(row.location);
 
         EXPECT_TRUE(idle()) << label;
         EXPECT_EQ(shown(u"Label26"), QStringLiteral("准备就绪")) << label;
         EXPECT_EQ(shown(u"Label24"), row.result ? str(row.result) : QStringLiteral("对方情况：")) << label;
-        ASSERT_EQ(seams.dialogs.boxes.size(), row.result ? 0 : 1) << label;
-        if (!row.result) {
+        ASSERT_EQ(seams.dialogs.boxes.size(), row.box ? 1 : 0) << label;
+        if (row.box) {
             const ShownBox& box = seams.dialogs.boxes.first();
-            EXPECT_EQ(box.text, unrecognisedBox) << label;
+            EXPECT_EQ(box.text, *row.box) << label;
             EXPECT_EQ(box.style, MsgCritical) << label;
+            EXPECT_EQ(box.title, QStringLiteral("错误")) << label;
             EXPECT_TRUE(box.seen(u"Command9").enabled) << label;
             EXPECT_EQ(box.seen(u"Label26").text, QStringLiteral("准备就绪")) << label;
         }
