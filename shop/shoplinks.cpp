@@ -14,11 +14,21 @@ bool isShopLink(QStringView link)
 
 bool isCreditLink(const QString& link)
 {
-    if (!link.contains(creditPageMark))
+    const QUrl url(link, QUrl::StrictMode);
+    if (!url.isValid())
         return false;
-    const QUrl url(link);
     const QString scheme = url.scheme(); // lower-cased by QUrl
-    return url.isValid() && !url.host().isEmpty() && (scheme == u"http" || scheme == u"https");
+    if (scheme != u"http" && scheme != u"https")
+        return false;
+    if (!url.userInfo().isEmpty() || url.port() != -1)
+        return false;
+    // Lower-cased by QUrl too; a host under the rating host must end at a label boundary, so
+    // "evilrate.tb.example" is not one.
+    const QString host = url.host();
+    const bool onRatingHost = host.compare(ratingHost, Qt::CaseInsensitive) == 0
+        || (host.size() > ratingHost.size() + 1 && host.endsWith(ratingHost, Qt::CaseInsensitive)
+            && host[host.size() - ratingHost.size() - 1] == u'.');
+    return onRatingHost && url.path(QUrl::FullyEncoded).startsWith(creditPathPrefix);
 }
 
 namespace {

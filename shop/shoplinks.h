@@ -14,12 +14,15 @@ namespace veldrin {
 // domain and "/" (as a browser gives an address with an empty path).
 inline constexpr QStringView shopHostPrefix = u"http://shop";
 inline constexpr QStringView shopHostEnding = u".tb.example/";
-// A credit page: the rating host followed by "/user-rate", anywhere in the address.
-inline constexpr QStringView creditPageMark = u"rate.tb.example/user-rate";
+// A credit page: a page of the rating host (or of a host under it) whose path starts with
+// "/user-rate".
+inline constexpr QStringView ratingHost = u"rate.tb.example";
+inline constexpr QStringView creditPathPrefix = u"/user-rate";
 
 bool isShopLink(QStringView link);
-// Only web addresses count: a script or file link that happens to hold the mark is no page
-// the user could be sent to.
+// Only plain web addresses of the rating host count: the link is handed to the shell, so a
+// script or file link, a foreign host that merely mentions the rating host in its path or
+// user name, a look-alike host or one with a port of its own is no page to send the user to.
 bool isCreditLink(const QString& link);
 
 // The first link of `links`, in document order, of each form.

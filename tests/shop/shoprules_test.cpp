@@ -39,17 +39,31 @@ TEST(ShopLinks, ShopLinkIsThePrefixADigitAndTheEnding)
     EXPECT_EQ(shopLinkOf({}), std::nullopt);
 }
 
-TEST(ShopLinks, CreditLinkIsAWebAddressHoldingTheRatingPath)
+TEST(ShopLinks, CreditLinkIsARatingHostPageUnderTheRatingPath)
 {
     const std::pair<const char16_t*, bool> cases[] = {
         { u"http://rate.tb.example/user-rate-1.htm", true },
         { u"https://rate.tb.example/user-rate-1.htm?x=1", true },
         { u"HTTP://rate.tb.example/user-rate", true },
-        // The mark may stand anywhere in a web address.
-        { u"http://www.tb.example/go?to=rate.tb.example/user-rate-1.htm", true },
+        { u"http://RATE.tb.Example/user-rate", true }, // host names know no case
+        { u"http://www.rate.tb.example/user-rate-1.htm", true },
         { u"http://rate.tb.example/user-rat", false },
         { u"http://rate.tb.example/", false },
-        { u"http://RATE.tb.example/user-rate", false },
+        { u"http://rate.tb.example/x/user-rate-1.htm", false },
+        { u"http://rate.tb.example", false },
+        // Foreign hosts that only mention the rating host.
+        { u"http://www.tb.example/go?to=rate.tb.example/user-rate-1.htm", false },
+        { u"http://evil.example/rate.tb.example/user-rate-1.htm", false },
+        { u"http://rate.tb.example@evil.example/user-rate-1.htm", false },
+        { u"http://rate.tb.example@evil.example/", false },
+        { u"http://evil.example\\@rate.tb.example/user-rate-1.htm", false },
+        { u"http://evilrate.tb.example/user-rate-1.htm", false },
+        { u"http://rate.tb.example.evil.example/user-rate-1.htm", false },
+        { u"http://.rate.tb.example/user-rate-1.htm", false },
+        // Nothing but the plain host: no user name, no port of its own.
+        { u"http://user@rate.tb.example/user-rate-1.htm", false },
+        { u"http://rate.tb.example:8080/user-rate-1.htm", false },
+        { u"http://rate.tb.example:80/user-rate-1.htm", false },
         { u"javascript:location='http://rate.tb.example/user-rate-1.htm'", false },
         { u"file:///rate.tb.example/user-rate-1.htm", false },
         { u"ftp://rate.tb.example/user-rate-1.htm", false },

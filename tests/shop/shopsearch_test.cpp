@@ -247,6 +247,15 @@ TEST_F(ShopSearch, SearchWithoutACreditPageEndsAsNotFoundWithThePanelGivenBack)
                                   QStringLiteral("file:///rate.tb.example/user-rate-1.htm"),
                                   QStringLiteral("http:rate.tb.example/user-rate-1.htm") });
           } },
+        // Nor are links of other hosts that merely mention the rating host and its path.
+        { "shop page with foreign credit-looking links",
+          [this] {
+              web->completeWith(QStringLiteral("共找到 1 家店铺"), { shopLink });
+              web->completeWith(QStringLiteral("店铺首页"),
+                                { QStringLiteral("http://evil.example/rate.tb.example/user-rate-1.htm"),
+                                  QStringLiteral("http://rate.tb.example@evil.example/user-rate-1.htm"),
+                                  QStringLiteral("http://evilrate.tb.example/user-rate-1.htm") });
+          } },
     };
     for (const auto& [name, ending] : endings) {
         seams.dialogs.boxes.clear();
