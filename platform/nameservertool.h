@@ -35,8 +35,9 @@ inline QString workFileName()
 // the locale's encoding. Whatever the tool's exit status, what it wrote is its answer; a tool
 // that cannot start, outlives its time-out (it is then killed and reaped) or writes nothing
 // gives no lines. A stale work file is removed before the start, and the work file is removed
-// on every way out. The work folder is created (mode 0700) when missing; one that is a
-// symbolic link, no folder or not the user's is refused.
+// on every way out; the work file is made afresh (mode 0600), never through a link. The work
+// folder is created (mode 0700) when missing, and closed to group and others when it is the
+// user's but open to them; one that is a symbolic link, no folder or not the user's is refused.
 //
 // While the tool runs, the caller's events go on, user input included, as they would while
 // the program waited for a file to appear.

@@ -152,6 +152,32 @@ TEST_F(SlPanelTest, StaleFileAndSilentToolGiveTheFailureText)
     expectEnabled();
 }
 
+// The work folder is the user's alone: one of the user's own that is open to others is closed
+// and used; a link in its place is refused with the failure text, and the tool never runs.
+TEST_F(SlPanelTest, WorkFolderIsClosedOrRefused)
+{
+    const QString ran = scripts.filePath(QStringLiteral("ran"));
+    useTool(QStringLiteral("touch '%1'\nprintf 'Addresses:\\t1.2.3.4\\n'").arg(ran));
+    const QString folder = seams.net.workFolder();
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
+
+    query(QStringLiteral("example.com"));
+    EXPECT_EQ(txtSLJG->toPlainText(), QStringLiteral("服务器主机信息：\n1.2.3.4\n"));
+    EXPECT_EQ(QFileInfo(folder).permissions() & QFileDevice::Permissions(0x0077), QFileDevice::Permissions());
+    expectEnabled();
+
+    QFile::remove(ran);
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    const QString elsewhere = scripts.filePath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QDir().mkdir(elsewhere));
+    ASSERT_TRUE(QFile::link(elsewhere, folder));
+    query(QStringLiteral("example.com"));
+    EXPECT_EQ(txtSLJG->toPlainText(), failureText);
+    EXPECT_FALSE(QFile::exists(ran));
+    expectEnabled();
+}
+
 // While the tool runs the window takes input: a panel reset enables and empties the result
 // box but leaves the input and the button disabled until the tool has ended.
 TEST_F(SlPanelTest, ResetDuringTheWaitLeavesTheLookupItsControls)
