@@ -26,7 +26,11 @@ void SystemDialogs::messageBox(QWidget* owner, int style, const QString& title, 
     }
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
-    QMessageBox box(icon, title, shown, QMessageBox::Ok, owner);
+    QMessageBox box(icon, title, QString(), QMessageBox::Ok, owner);
+    // No box of this program uses markup, and many quote page text (a version, a cut value):
+    // shown as rich text, "<b>5.0</b>" would lose its tags and the line breaks would go.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(shown);
     box.exec();
 }
 
