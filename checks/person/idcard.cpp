@@ -19,6 +19,16 @@ constexpr char16_t checkCharacters[] = u"10X98765432";
 
 } // namespace
 
+QString idCardUpperCased(QStringView typed)
+{
+    QString upper = typed.toString();
+    for (QChar& c : upper) {
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - u'a' + u'A');
+    }
+    return upper;
+}
+
 std::optional<QChar> expectedCheckCharacter(QStringView first17)
 {
     if (first17.size() != static_cast<qsizetype>(weights.size()))

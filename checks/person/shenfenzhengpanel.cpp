@@ -100,7 +100,7 @@ void ShenFenZhengPanel::cmdShenFenZhengChaXun_Click()
 
     restoreCaptions(m_resultLabels, ResultLabels);
     // The input shows the number as checked and sent, a final "x" as "X", fake or not.
-    const QString number = typed.toUpper();
+    const QString number = idCardUpperCased(typed);
     m_txtShenFenZheng->setText(number);
 
     switch (checkIdCard(number)) {

@@ -51,6 +51,26 @@ TEST(IdCardCheck, TheFirstMatchingRuleDecides)
         EXPECT_EQ(checkIdCard(str(number)), expected) << str(number).toStdString();
 }
 
+TEST(IdCardCheck, OnlyAsciiLettersAreUpperCased)
+{
+    const std::pair<const char16_t*, const char16_t*> rows[] = {
+        { u"11010519491231002x", u"11010519491231002X" },
+        { u"11010519491231002X", u"11010519491231002X" },
+        { u"abcxyz", u"ABCXYZ" },
+        // The length stays: nothing becomes two characters, and no other letter changes.
+        { u"11010519491231002ß", u"11010519491231002ß" },
+        { u"11010519491231002ｘ", u"11010519491231002ｘ" }, // full-width
+        { u"11010519491231002ı", u"11010519491231002ı" }, // dotless i, whose upper case is "I"
+        { u"11010519491231002ǆ", u"11010519491231002ǆ" },
+        { u"", u"" },
+    };
+    for (const auto& [typed, upper] : rows)
+        EXPECT_EQ(idCardUpperCased(str(typed)), str(upper)) << str(typed).toStdString();
+
+    // A final "ß" is a wrong check character where an "X" is due, not a malformed number.
+    EXPECT_EQ(checkIdCard(idCardUpperCased(u"11010519491231002ß")), IdCardCheck::Fake);
+}
+
 TEST(MessengerNumber, FiveToTenAsciiDigitsWithoutLeadingZeros)
 {
     const std::pair<const char16_t*, const char16_t*> rows[] = {

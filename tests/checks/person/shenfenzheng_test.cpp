@@ -72,6 +72,10 @@ TEST_F(IdCardLookup, TheCheckCharacterDecidesBeforeAnyRequest)
         { u"11010519491231001X", &fakeBox, u"11010519491231001X", u"性别：" }, // a digit expected
         { u"11010519491231001x", &fakeBox, u"11010519491231001X", u"性别：" },
         { u"11010519491231001A", &failureBox, u"11010519491231001A", u"性别：" },
+        // Only ASCII letters are upper-cased; every other last character is compared as typed.
+        { u"11010519491231002ß", &fakeBox, u"11010519491231002ß", u"性别：" },
+        { u"11010519491231002ｘ", &fakeBox, u"11010519491231002ｘ", u"性别：" },
+        { u"11010519491231001ß", &failureBox, u"11010519491231001ß", u"性别：" },
         // An "X" among the first 17 and an empty box are no number: a failure, not a refusal.
         { u"1101051949123100X1", &failureBox, u"1101051949123100X1", u"性别：上次" },
         { u"", &failureBox, u"", u"性别：上次" },
@@ -81,7 +85,7 @@ TEST_F(IdCardLookup, TheCheckCharacterDecidesBeforeAnyRequest)
     };
     for (const Row& row : rows) {
         const std::string label = str(row.typed).toStdString();
-        const QString upper = str(row.typed).toUpper();
+        const QString upper = str(row.left);
         fetch.setPage(urlFor(upper), placePage(QStringLiteral("北京市西城区")));
         seams.dialogs.boxes.clear();
         const qsizetype fetchesBefore = fetch.urls().size();
