@@ -2,6 +2,7 @@
 
 #include "app/panellayout.h"
 
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -31,10 +32,20 @@ SlPanel::SlPanel(Context& context, QWidget* parent)
 {
     const layout::InputRow row = layout::inputRowAt(360);
     addLabel(QStringLiteral("Label7"), QStringLiteral("域名："), row.prompt);
+    const QFont verdana(QStringLiteral("Verdana"));
     m_txtSLURL = addLineEdit(QStringLiteral("txtSLURL"), row.box);
+    m_txtSLURL->setFont(verdana);
     m_cmdGO = addButton(QStringLiteral("cmdGO"), QStringLiteral("查询"), row.button);
-    m_txtSLJG = addTextBox(QStringLiteral("txtSLJG"), layout::lineAt(900, 3675));
+    m_txtSLJG = addTextBox(QStringLiteral("txtSLJG"), layout::lineAt(900, 2460));
+    m_txtSLJG->setFont(verdana);
     m_txtSLJG->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QLabel* about = addLabel(QStringLiteral("Label8"),
+                             QStringLiteral("本功能可以查询您需要了解的网站主机数量，骗子网站一般只有一个主机地址，"
+                                            "如果一个网站有两个以上的主机，可信度就比较高了。"
+                                            "（主机数量多少请看检查结果最后边有多少个IP地址）"),
+                             layout::lineAt(3480, 1200));
+    about->setTextFormat(Qt::PlainText);
+    about->setWordWrap(true);
 
     connect(m_cmdGO, &QPushButton::clicked, this, [this] { cmdGO_Click(); });
     attachKeyHandler(m_txtSLURL, [this](int& k) { txtSLURL_KeyPress(k); });

@@ -5,6 +5,7 @@
 #include "platform/convert.h"
 #include "platform/textsearch.h"
 
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -30,9 +31,12 @@ YuMingPanel::YuMingPanel(Context& context, QWidget* parent)
 {
     const layout::InputRow row = layout::inputRowAt(360);
     addLabel(QStringLiteral("lblYuMing"), QStringLiteral("域名："), row.prompt);
+    const QFont verdana(QStringLiteral("Verdana"));
     m_txtYuMing = addLineEdit(QStringLiteral("txtYuMing"), row.box);
+    m_txtYuMing->setFont(verdana);
     m_cmdYuMingChaXun = addButton(QStringLiteral("cmdYuMingChaXun"), QStringLiteral("查询"), row.button);
     m_txtYuMingJG = addTextBox(QStringLiteral("txtYuMingJG"), layout::lineAt(900, 3675));
+    m_txtYuMingJG->setFont(verdana);
     m_txtYuMingJG->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     connect(m_cmdYuMingChaXun, &QPushButton::clicked, this, [this] { cmdYuMingChaXun_Click(); });

@@ -5,6 +5,7 @@
 #include "checks/site/iplocationpage.h"
 #include "platform/textsearch.h"
 
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -46,10 +47,17 @@ ZhuJiPanel::ZhuJiPanel(Context& context, QWidget* parent)
     const layout::InputRow row = layout::inputRowAt(360);
     addLabel(QStringLiteral("lblZZURL"), QStringLiteral("网址："), row.prompt);
     m_txtZhuJi = addLineEdit(QStringLiteral("txtZhuJi"), row.box);
+    m_txtZhuJi->setFont(QFont(QStringLiteral("Verdana")));
     m_cmdZhuJiChaXun = addButton(QStringLiteral("cmdZhuJiChaXun"), QStringLiteral("查询"), row.button);
     m_lblZhuJiIP = addLabel(QStringLiteral("lblZhuJiIP"), addressCaption(), layout::lineAt(960));
     addLabel(QStringLiteral("lblZhuJiDZ"), QStringLiteral("主机所在地："), layout::lineAt(1380));
-    m_txtZhuJiJG = addTextBox(QStringLiteral("txtZhuJiJG"), layout::lineAt(1740, 2340));
+    m_txtZhuJiJG = addTextBox(QStringLiteral("txtZhuJiJG"), layout::lineAt(1740, 1560));
+    QLabel* about = addLabel(QStringLiteral("lblZhuJiJS"),
+                             QStringLiteral("本功能可以查询您需要的网站服务器放置地点，"
+                                            "如果与真实放置地点差的太远，则可能是骗子网站。"),
+                             layout::lineAt(3420, 720));
+    about->setTextFormat(Qt::PlainText);
+    about->setWordWrap(true);
     m_lblZhuJi = addLabel(QStringLiteral("lblZhuJi"), QStringLiteral("准备就绪"), layout::lineAt(4260));
     layout::setTextColour(m_lblZhuJi, layout::statusBlue);
 
