@@ -13,6 +13,7 @@
 // The bare parse has the options the pipeline gives gumbo (no per-error copies of the tag
 // stack), its default allocator, and includes freeing the tree.
 
+#include "bench/childvalue.h"
 #include "platform/innertext.h"
 #include "platform/textcodec.h"
 #include "platform/textsearch.h"
@@ -29,8 +30,6 @@
 #include <iconv.h>
 #include <malloc.h>
 #include <stdexcept>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -178,65 +177,38 @@ struct Peaks
 
 double growthKbInChild(const auto& work)
 {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return -1;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        const qint64 before = statusKb("VmRSS");
-        work();
-        const qint64 peak = statusKb("VmHWM");
-        const double growth = before < 0 || peak < 0 ? -1.0 : double(peak - before);
-        (void)!write(fds[1], &growth, sizeof growth);
-        _exit(0);
-    }
-    close(fds[1]);
-    double growth = -1;
-    if (pid < 0 || read(fds[0], &growth, sizeof growth) != sizeof growth)
-        growth = -1;
-    close(fds[0]);
-    if (pid > 0)
-        waitpid(pid, nullptr, 0);
-    return growth;
+    return veldrin::bench::valueFromChild([&] {
+               const qint64 before = statusKb("VmRSS");
+               work();
+               const qint64 peak = statusKb("VmHWM");
+               return before < 0 || peak < 0 ? -1.0 : double(peak - before);
+           })
+        .value_or(-1.0);
 }
 
 Peaks measurePeaks()
 {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return {};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        mallopt(M_MMAP_THRESHOLD, 64 * 1024);
-        mallopt(M_TRIM_THRESHOLD, 64 * 1024);
-        malloc_trim(0);
-        Page inputs = mixedPage(largePageBytes);
-        const qsizetype gbkSize = inputs.gbk.size();
-        (void)pageText(QByteArray("<p>warm</p>")); // the decoder's table is built once per program
-        malloc_trim(0);
-        const double gumboKb = growthKbInChild([&] { bareParse(inputs.utf8); });
-        const double pipelineKb = growthKbInChild([&] {
-            QByteArray handed = std::move(inputs.gbk); // the fetch hands its answer over
-            benchmark::DoNotOptimize(pageText(std::move(handed)).constData());
-        });
-        const double mb = 1024.0 * 1024.0;
-        Peaks peaks;
-        peaks.pageMb = double(gbkSize) / mb;
-        peaks.gumboMb = gumboKb < 0 ? -1 : (double(inputs.utf8.size()) + gumboKb * 1024.0) / mb;
-        peaks.pipelineMb = pipelineKb < 0 ? -1 : (double(gbkSize) + pipelineKb * 1024.0) / mb;
-        (void)!write(fds[1], &peaks, sizeof peaks);
-        _exit(0);
-    }
-    close(fds[1]);
-    Peaks peaks;
-    if (pid < 0 || read(fds[0], &peaks, sizeof peaks) != sizeof peaks)
-        peaks = {};
-    close(fds[0]);
-    if (pid > 0)
-        waitpid(pid, nullptr, 0);
-    return peaks;
+    return veldrin::bench::valueFromChild([] {
+               mallopt(M_MMAP_THRESHOLD, 64 * 1024);
+               mallopt(M_TRIM_THRESHOLD, 64 * 1024);
+               malloc_trim(0);
+               Page inputs = mixedPage(largePageBytes);
+               const qsizetype gbkSize = inputs.gbk.size();
+               (void)pageText(QByteArray("<p>warm</p>")); // the decoder's table is built once per program
+               malloc_trim(0);
+               const double gumboKb = growthKbInChild([&] { bareParse(inputs.utf8); });
+               const double pipelineKb = growthKbInChild([&] {
+                   QByteArray handed = std::move(inputs.gbk); // the fetch hands its answer over
+                   benchmark::DoNotOptimize(pageText(std::move(handed)).constData());
+               });
+               const double mb = 1024.0 * 1024.0;
+               Peaks peaks;
+               peaks.pageMb = double(gbkSize) / mb;
+               peaks.gumboMb = gumboKb < 0 ? -1 : (double(inputs.utf8.size()) + gumboKb * 1024.0) / mb;
+               peaks.pipelineMb = pipelineKb < 0 ? -1 : (double(gbkSize) + pipelineKb * 1024.0) / mb;
+               return peaks;
+           })
+        .value_or(Peaks {});
 }
 
 void pipelineAgainstBareParse(benchmark::State& state)

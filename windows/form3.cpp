@@ -3,6 +3,7 @@
 #include "app/form1.h"
 #include "app/messages.h"
 #include "app/panellayout.h"
+#include "app/resulttext.h"
 #include "windows/version.h"
 
 #include <QFont>
@@ -81,10 +82,10 @@ void Form3::Form_Activate()
         strVersionPage = *page;
         const std::optional<QString> published = publishedVersion(strVersionPage);
         if (published && !published->isEmpty() && *published != localVersion()) {
-            showMessage(
-                m_context, this, MsgInformation, QStringLiteral("版本信息"),
-                { u"您使用的Veldrin版本是：" + localVersion() + u"，最新版本是：" + *published + u"，请及时更新。",
-                  QStringLiteral("定期将软件升至最新版本，获取更多功能，杜绝软件漏洞！") });
+            showMessage(m_context, this, MsgInformation, QStringLiteral("版本信息"),
+                        { u"您使用的Veldrin版本是：" + localVersion() + u"，最新版本是："
+                              + cappedText(*published, labelCaps) + u"，请及时更新。",
+                          QStringLiteral("定期将软件升至最新版本，获取更多功能，杜绝软件漏洞！") });
         }
     }
 

@@ -2,6 +2,7 @@
 
 #include "app/messages.h"
 #include "app/panellayout.h"
+#include "app/resulttext.h"
 #include "windows/version.h"
 
 #include <QFrame>
@@ -106,8 +107,8 @@ void Form5::Command1_Click()
     const std::optional<QString> notes = cut(strVersionPage, notesCut);
     if (!notes)
         return checkFailed();
-    Text1->setPlainText(*notes);
-    Label5->setText(newestCaption + strNewVersion);
+    showInTextBox(Text1, *notes);
+    showInLabel(Label5, newestCaption + strNewVersion);
 
     if (strNewVersion == localVersion()) {
         Label3->setText(QStringLiteral("您的版本是最新版本，无需升级！"));

@@ -1,6 +1,7 @@
 #include "checks/person/mxpanel.h"
 
 #include "app/panellayout.h"
+#include "app/resulttext.h"
 #include "platform/convert.h"
 #include "platform/textsearch.h"
 
@@ -113,7 +114,7 @@ bool MxPanel::showIndicators()
 {
     const QString& page = m_strMXPage;
     const auto show = [this](Indicator row, const QString& value) {
-        m_indicators[row]->setText(QString::fromUtf16(IndicatorLabels[row].text) + value + u'#');
+        showInLabel(m_indicators[row], QString::fromUtf16(IndicatorLabels[row].text) + value + u'#');
     };
 
     const std::optional<QString> topics = cut(page, topicsCut);
@@ -141,7 +142,7 @@ bool MxPanel::showIndicators()
     QString caption = m_indicators[Fans]->text();
     for (QStringView clutter : fanClutter)
         caption.remove(clutter.toString());
-    m_indicators[Fans]->setText(caption);
+    showInLabel(m_indicators[Fans], caption);
     return true;
 }
 

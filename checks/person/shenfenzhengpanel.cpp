@@ -1,6 +1,7 @@
 #include "checks/person/shenfenzhengpanel.h"
 
 #include "app/panellayout.h"
+#include "app/resulttext.h"
 #include "checks/person/idcard.h"
 #include "platform/convert.h"
 #include "platform/textsearch.h"
@@ -127,7 +128,7 @@ void ShenFenZhengPanel::cmdShenFenZhengChaXun_Click()
     const std::optional<QString> place = cut(m_txtSFZTT, placeCut);
     if (!place)
         return showLookupFailure();
-    m_resultLabels[Place]->setText(caption(Place) + *place);
+    showInLabel(m_resultLabels[Place], caption(Place) + *place);
     // The date is shown as the number gives it, valid or not.
     m_resultLabels[Birth]->setText(caption(Birth) + number.mid(6, 4) + u"年" + number.mid(10, 2) + u"月"
                                    + number.mid(12, 2) + u"日");

@@ -1,6 +1,7 @@
 #include "checks/person/shoujipanel.h"
 
 #include "app/panellayout.h"
+#include "app/resulttext.h"
 #include "platform/convert.h"
 #include "platform/textsearch.h"
 
@@ -122,7 +123,7 @@ bool ShouJiPanel::fetchAndShow(const QString& number)
         const std::optional<QString> text = cut(m_txtShouJiTT, value.cut);
         if (!text)
             return false;
-        m_resultLabels[value.label]->setText(QString::fromUtf16(ResultLabels[value.label].text) + *text);
+        showInLabel(m_resultLabels[value.label], QString::fromUtf16(ResultLabels[value.label].text) + *text);
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #include "checks/person/telwzpanel.h"
 
 #include "app/panellayout.h"
+#include "app/resulttext.h"
 #include "checks/person/phonenumbers.h"
 #include "platform/convert.h"
 #include "platform/textsearch.h"
@@ -153,7 +154,7 @@ void TelWzPanel::WebTel_DocumentComplete()
     const std::optional<QString> district = cut(m_txtTelTT, districtCut);
     if (!district)
         return showLookupFailure(*busy);
-    m_txtTelWZ->setPlainText(*district);
+    showInTextBox(m_txtTelWZ, *district);
 }
 
 void TelWzPanel::showLookupFailure(BusyGuard& busy)

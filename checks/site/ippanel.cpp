@@ -1,6 +1,7 @@
 #include "checks/site/ippanel.h"
 
 #include "app/panellayout.h"
+#include "app/resulttext.h"
 #include "checks/site/ipaddress.h"
 #include "checks/site/iplocationpage.h"
 #include "platform/convert.h"
@@ -100,7 +101,7 @@ void IpPanel::cmdIPChaXun_Click()
     const std::optional<QString> location = cut(m_txtIPTT, ipLocationCut);
     if (!location)
         return showLookupFailure();
-    m_txtIPJG->setPlainText(*location);
+    showInTextBox(m_txtIPJG, *location);
     busy.end();
     m_lblIPZZ->hide();
 }

@@ -1,6 +1,7 @@
 #include "checks/site/liuxingpanel.h"
 
 #include "app/panellayout.h"
+#include "app/resulttext.h"
 #include "platform/convert.h"
 #include "platform/textsearch.h"
 
@@ -131,7 +132,7 @@ void LiuXingPanel::cmdLiuXingChaXun_Click()
     }
     // The grade is shown as the page writes it; a grade with a fraction is not shown at all.
     if (isWholeNumber(*value))
-        m_lblLiuXing->setText(popularityCaption() + *grade + u" 分");
+        showInLabel(m_lblLiuXing, popularityCaption() + *grade + u" 分");
     m_lblLiuXingZZ->setText(QStringLiteral("查询完毕"));
 }
 
@@ -153,7 +154,7 @@ void LiuXingPanel::cmdShouLuChaXun_Click()
         busy.end();
         return showFailure(failureFirstLine, indexCountFailureCauses);
     }
-    m_lblShouLu->setText(indexCountCaption() + *count);
+    showInLabel(m_lblShouLu, indexCountCaption() + *count);
     busy.end();
     m_lblLiuXingZZ->setText(QStringLiteral("查询完毕"));
 }

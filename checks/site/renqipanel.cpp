@@ -1,6 +1,7 @@
 #include "checks/site/renqipanel.h"
 
 #include "app/panellayout.h"
+#include "app/resulttext.h"
 #include "platform/convert.h"
 #include "platform/textsearch.h"
 
@@ -98,12 +99,12 @@ void RenQiPanel::cmdRenQiChaxun_Click()
         m_txtRenQiTT = *page;
     const std::optional<QString> global = page ? cut(m_txtRenQiTT, globalCut) : std::nullopt;
     if (global)
-        m_lblRenQi->setText(rankingCaption(globalCaption, *global));
+        showInLabel(m_lblRenQi, rankingCaption(globalCaption, *global));
     const std::optional<QString> china = global ? cut(m_txtRenQiTT, chinaCut) : std::nullopt;
     busy.end();
     if (!china)
         return showLookupFailure();
-    m_lblZG->setText(rankingCaption(chinaCaption, *china));
+    showInLabel(m_lblZG, rankingCaption(chinaCaption, *china));
     m_lblRenQiZZ->setText(QStringLiteral("查询完毕"));
 }
 

@@ -1,6 +1,7 @@
 #include "checks/site/slpanel.h"
 
 #include "app/panellayout.h"
+#include "app/resulttext.h"
 
 #include <QFont>
 #include <QLabel>
@@ -88,7 +89,7 @@ void SlPanel::cmdGO_Click()
     QString shown = tidyHostList(output.lines);
     if (!output.ok)
         shown = QStringLiteral("查询失败，请稍后再试！");
-    m_txtSLJG->setPlainText(shown);
+    showInTextBox(m_txtSLJG, shown);
 }
 
 void SlPanel::txtSLURL_KeyPress(int& KeyAscii)

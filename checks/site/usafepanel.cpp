@@ -1,6 +1,7 @@
 #include "checks/site/usafepanel.h"
 
 #include "app/panellayout.h"
+#include "app/resulttext.h"
 #include "checks/site/verdictbadge.h"
 #include "platform/convert.h"
 #include "platform/textsearch.h"
@@ -224,7 +225,7 @@ void USafePanel::cmdGMCX_Click()
         busy.end();
         return showBox(MsgCritical, QStringLiteral("错误"), failureLines);
     }
-    m_Label36->setText(*state);
+    showInLabel(m_Label36, *state);
 }
 
 void USafePanel::txtUS_KeyPress(int& KeyAscii)

@@ -1,6 +1,7 @@
 #include "checks/site/yumingpanel.h"
 
 #include "app/panellayout.h"
+#include "app/resulttext.h"
 #include "checks/site/whoisrows.h"
 #include "platform/convert.h"
 #include "platform/textsearch.h"
@@ -70,13 +71,13 @@ void YuMingPanel::cmdYuMingChaXun_Click()
         = fetchPage(Service::Whois, u"/whois/" + percentEncodeUserPart(m_txtYuMing->text()));
     if (!page)
         return showLookupFailure();
-    m_txtYuMingJG->setPlainText(*page);
+    showInTextBox(m_txtYuMingJG, *page);
     m_strYuMingPage = *page;
     // Tested after the box shows the page: a reserved domain leaves the page there unrewritten.
     if (FindLastPos(reservedSentence, m_strYuMingPage) != 0)
         return showLookupFailure();
     m_strYuMingPage = rewriteWhoisRecord(m_strYuMingPage, context().services.whoisSiteName);
-    m_txtYuMingJG->setPlainText(m_strYuMingPage);
+    showInTextBox(m_txtYuMingJG, m_strYuMingPage);
 }
 
 void YuMingPanel::showLookupFailure()

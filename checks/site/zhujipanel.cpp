@@ -2,6 +2,7 @@
 
 #include "app/messages.h"
 #include "app/panellayout.h"
+#include "app/resulttext.h"
 #include "checks/site/iplocationpage.h"
 #include "platform/textsearch.h"
 
@@ -138,7 +139,7 @@ void ZhuJiPanel::cmdZhuJiChaXun_Click()
     const std::optional<QString> location = cut(m_txtZhuJiTT, ipLocationCut);
     if (!location)
         return showLookupFailure();
-    m_txtZhuJiJG->setPlainText(*location);
+    showInTextBox(m_txtZhuJiJG, *location);
     busy.end();
     m_lblZhuJi->setText(QStringLiteral("准备就绪"));
 }
