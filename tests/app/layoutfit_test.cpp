@@ -125,7 +125,8 @@ std::optional<Fit> fitOf(const QWidget* widget)
     if (const auto* label = qobject_cast<const QLabel*>(widget)) {
         if (label->text().isEmpty())
             return std::nullopt;
-        if (label->wordWrap())
+        // Wrapped or broken into lines, the caption needs its lines' full height.
+        if (label->wordWrap() || label->text().contains(u'\n'))
             return Fit { QSize(label->minimumSizeHint().width(), label->heightForWidth(label->width())),
                          label->size() };
         const Fit line = lineFit(label->fontMetrics(), label->text(), QSize(), label->contentsRect());
