@@ -124,18 +124,36 @@ void BusyGuard::end()
     }
 }
 
+void BusyGuard::end(std::initializer_list<QWidget*> order)
+{
+    if (m_ended)
+        return;
+    QList<QPointer<QWidget>> listed;
+    for (QWidget* control : order) {
+        if (m_controls.contains(control))
+            listed.append(control);
+    }
+    for (const QPointer<QWidget>& control : std::as_const(m_controls)) {
+        if (!listed.contains(control))
+            listed.append(control);
+    }
+    m_controls = listed;
+    m_order = EnableOrder::AsListed;
+    end();
+}
+
 PendingLoad::PendingLoad(ToolPanel& panel, PageLoader& loader)
     : m_panel(panel)
     , m_loader(loader)
 {
 }
 
-void PendingLoad::arm(std::initializer_list<QWidget*> controls, const QString& url)
+void PendingLoad::arm(std::initializer_list<QWidget*> controls, const QString& url, BusyGuard::EnableOrder order)
 {
     // A guard still held from an earlier arm ends before the new one disables the same
     // controls, so they end up disabled.
     m_busy.reset();
-    armAgain(std::make_unique<BusyGuard>(m_panel, controls), url);
+    armAgain(std::make_unique<BusyGuard>(m_panel, controls, order), url);
 }
 
 void PendingLoad::armAgain(std::unique_ptr<BusyGuard> busy, const QString& url)

@@ -53,6 +53,9 @@ public:
     BusyGuard& operator=(const BusyGuard&) = delete;
 
     void end();
+    // Ends the guard enabling the controls in `order` (the guard's controls, listed again), for
+    // a lookup whose ways out enable them in different orders.
+    void end(std::initializer_list<QWidget*> order);
 
 private:
     QPointer<ToolPanel> m_panel;
@@ -72,7 +75,8 @@ class PendingLoad
 public:
     PendingLoad(ToolPanel& panel, PageLoader& loader);
 
-    void arm(std::initializer_list<QWidget*> controls, const QString& url);
+    void arm(std::initializer_list<QWidget*> controls, const QString& url,
+             BusyGuard::EnableOrder order = BusyGuard::EnableOrder::Reversed);
     void armAgain(std::unique_ptr<BusyGuard> busy, const QString& url);
     std::unique_ptr<BusyGuard> take();
 

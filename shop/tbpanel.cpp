@@ -97,29 +97,37 @@ TbPanel::TbPanel(Context& context, QWidget* parent)
     m_cmdTBURL->hide();
 
     addLabel(QStringLiteral("Label9"), QStringLiteral("查询后将查询结果输入在下边，然后按“开始评估”进行评估"),
-             layout::lineAt(1230));
-    int top = 1590;
-    for (const FigureBox& figure : FigureBoxes) {
+             layout::lineAt(1155));
+    // The figures stand two to a row, so that the report below gets the room for its longest
+    // text; the assessment button takes the fourth place.
+    for (qsizetype i = 0; i < std::ssize(FigureBoxes); ++i) {
+        const FigureBox& figure = FigureBoxes[i];
+        const int left = i % 2 == 0 ? 240 : 3000;
+        const int top = 1485 + static_cast<int>(i / 2) * 360;
         addLabel(QString::fromUtf16(figure.captionName), QString::fromUtf16(figure.caption),
-                 QRect(240, top + 30, 1320, 300));
-        QLineEdit* box = addLineEdit(QString::fromUtf16(figure.boxName), QRect(1560, top, 1500, 330));
+                 QRect(left, top + 30, 1320, 300));
+        QLineEdit* box = addLineEdit(QString::fromUtf16(figure.boxName), QRect(left + 1320, top, 1320, 330));
         box->setToolTip(QString::fromUtf16(figure.hint));
         m_figureBoxes.append(box);
-        top += 360;
     }
-    m_Command13 = addButton(QStringLiteral("Command13"), QStringLiteral("开始评估"), QRect(3420, 1590, 1455, 420));
+    m_Command13 = addButton(QStringLiteral("Command13"), QStringLiteral("开始评估"), QRect(4320, 1830, 1470, 375));
 
     for (int check = 0; check < ShopCheckCount; ++check) {
         const CheckBoxText& text = CheckBoxes[check];
-        const QRect place = checkColumn[check] == 0 ? QRect(240, 2700 + checkRow[check] * 285, 2280, 285)
-                                                    : QRect(2520, 2700 + checkRow[check] * 285, 3270, 285);
+        const int top = 2220 + checkRow[check] * 255;
+        const QRect place = checkColumn[check] == 0 ? QRect(240, top, 2280, 255) : QRect(2520, top, 3270, 255);
         QCheckBox* box = addCheckBox(QString::fromUtf16(text.name), QString::fromUtf16(text.caption), place);
         box->setToolTip(QString::fromUtf16(text.hint));
         m_checks.append(box);
     }
 
-    addLabel(QStringLiteral("Label38"), QStringLiteral("专    家    建    议"), QRect(240, 3930, 1440, 300));
-    m_Text10 = addTextBox(QStringLiteral("Text10"), QRect(1680, 3870, 4110, 870), QStringLiteral("暂无建议.\r\n"));
+    // The report's caption stands upright beside it, one character a line, so that the report
+    // takes nearly the panel's whole width.
+    QLabel* reportCaption
+        = addLabel(QStringLiteral("Label38"), QStringLiteral("专    家    建    议"), QRect(240, 3300, 270, 1455));
+    reportCaption->setWordWrap(true);
+    reportCaption->setAlignment(Qt::AlignCenter);
+    m_Text10 = addTextBox(QStringLiteral("Text10"), QRect(570, 3270, 5220, 1515), QStringLiteral("暂无建议.\r\n"));
 
     connect(m_cmdTBCX, &QPushButton::clicked, this, [this] { cmdTBCX_Click(); });
     connect(m_cmdTBURL, &QPushButton::clicked, this, [this] { cmdTBURL_Click(); });

@@ -59,9 +59,10 @@ TelWzPanel::TelWzPanel(Context& context, QWidget* parent)
     m_txtTel = addLineEdit(QStringLiteral("txtTel"), QRect(720, 630, 1500, 360));
     m_txtTel->setFont(verdana);
     m_cmdTelChaXun = addButton(QStringLiteral("cmdTelChaXun"), QStringLiteral("查询"), QRect(2280, 600, 660, 420));
-    m_txtTelWZ = addTextBox(QStringLiteral("txtTelWZ"), QRect(120, 1140, 2820, 1980));
+    m_txtTelWZ = addTextBox(QStringLiteral("txtTelWZ"), QRect(120, 1140, 2820, 2430));
 
-    // Number-range search, right: area code, dash, number.
+    // Number-range search, right: area code, dash, number, wide enough for an eight-digit
+    // number, and the button under them.
     addLabel(QStringLiteral("Label16"), QStringLiteral("范围式查询："), QRect(3120, 300, 2775, 255));
     addLabel(QStringLiteral("Label19"), QStringLiteral("区号"), QRect(3720, 600, 600, 255));
     addLabel(QStringLiteral("Label20"), QStringLiteral("电话号码"), QRect(4470, 600, 840, 255));
@@ -70,24 +71,24 @@ TelWzPanel::TelWzPanel(Context& context, QWidget* parent)
     m_Text2->setFont(verdana);
     addLabel(QStringLiteral("Label18"), QStringLiteral("-"), QRect(4335, 900, 120, 300))
         ->setFont(QFont(QStringLiteral("新宋体")));
-    m_Text3 = addLineEdit(QStringLiteral("Text3"), QRect(4470, 870, 840, 360));
+    m_Text3 = addLineEdit(QStringLiteral("Text3"), QRect(4470, 870, 1425, 360));
     m_Text3->setFont(verdana);
-    m_Command5 = addButton(QStringLiteral("Command5"), QStringLiteral("查询"), QRect(5370, 840, 525, 420));
+    m_Command5 = addButton(QStringLiteral("Command5"), QStringLiteral("查询"), QRect(5160, 1290, 735, 420));
     QLabel* rangeHelp
         = addLabel(QStringLiteral("Label17"),
                    QStringLiteral("如果在左边数据库中无法查询您需要查询的电话号码所在地，您还可以尝试使用"
                                   "范围式查询，因为同号段电话号码位置在同一地区，优点：范围大，结果全面。")
                        + QString(23, u' ') + QStringLiteral("格式：010-88888888"),
-                   QRect(3120, 1380, 2775, 1740));
+                   QRect(3120, 1770, 2775, 1800));
     rangeHelp->setWordWrap(true);
 
     QLabel* about
         = addLabel(QStringLiteral("lblTelJS"),
                    QStringLiteral("本功能可以指导您通过对方固定电话查询对方所在地的具体位置（大概是街道区域），"
                                   "标志性建筑等信息。（数据库每3天自动更新）"),
-                   QRect(120, 3240, 5775, 780));
+                   QRect(120, 3660, 5775, 540));
     about->setWordWrap(true);
-    m_Command4 = addButton(QStringLiteral("Command4"), QStringLiteral("查询Email所在地"), QRect(120, 4140, 2400, 420));
+    m_Command4 = addButton(QStringLiteral("Command4"), QStringLiteral("查询Email所在地"), QRect(120, 4260, 2400, 420));
 
     connect(m_cmdTelChaXun, &QPushButton::clicked, this, [this] { cmdTelChaXun_Click(); });
     connect(m_Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });

@@ -49,7 +49,7 @@ GongShangPanel::GongShangPanel(Context& context, QWidget* parent)
     : ToolPanel(context, QStringLiteral("frmGongShang"), QStringLiteral("工商信息"), parent)
 {
     QGroupBox* choice
-        = innerFrame(this, QStringLiteral("Frame1"), QStringLiteral("请输入选项"), QRect(240, 360, 5535, 1500));
+        = innerFrame(this, QStringLiteral("Frame1"), QStringLiteral("请输入选项"), QRect(60, 360, 5895, 1500));
     m_Option1 = layout::place(new QRadioButton(QStringLiteral("选择省工商局资料"), choice), QStringLiteral("Option1"),
                               QRect(240, 420, 2175, 300));
     m_Combo1 = layout::place(new QComboBox(choice), QStringLiteral("Combo1"), QRect(2520, 390, 1935, 345));
@@ -62,19 +62,20 @@ GongShangPanel::GongShangPanel(Context& context, QWidget* parent)
     m_Option1->setChecked(true);
     m_Combo2->setEnabled(false);
 
-    m_Frame2 = innerFrame(this, QStringLiteral("Frame2"), QStringLiteral("该地区查询地址如下"),
-                          QRect(240, 2040, 5535, 1500));
+    m_Frame2
+        = innerFrame(this, QStringLiteral("Frame2"), QStringLiteral("该地区查询地址如下"), QRect(60, 2040, 5895, 1500));
     // Moves over the frame without a button held count too.
     m_Frame2->setMouseTracking(true);
     m_Frame2->installEventFilter(this);
     layout::place(new QLabel(QStringLiteral("工 商 查 询 ："), m_Frame2), QStringLiteral("Label1"),
-                  QRect(240, 480, 1455, 300));
+                  QRect(120, 480, 1320, 300));
     layout::place(new QLabel(QStringLiteral("企业信用查询："), m_Frame2), QStringLiteral("Label2"),
-                  QRect(240, 960, 1455, 300));
-    // No region has been looked up yet: both links are empty and cannot be clicked.
+                  QRect(120, 960, 1320, 300));
+    // No region has been looked up yet: both links are empty and cannot be clicked. They take
+    // the rest of the frame's width, so that the longest address of the directory shows whole.
     auto link = [this](const QString& name, int top) {
         auto* label
-            = layout::place(new QLabel(QStringLiteral("http:///"), m_Frame2), name, QRect(1800, top, 3495, 300));
+            = layout::place(new QLabel(QStringLiteral("http:///"), m_Frame2), name, QRect(1440, top, 4395, 300));
         label->setTextFormat(Qt::PlainText);
         label->setFont(QFont(QStringLiteral("Verdana"), 9));
         label->setEnabled(false);

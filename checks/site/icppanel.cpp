@@ -109,7 +109,8 @@ void IcpPanel::Command6_Click()
     m_Label30->setText(QStringLiteral("正在连接服务器..."));
     m_bICPPending.arm(
         { m_Command6, m_txtICP },
-        context().services[Service::IcpLookup].url(u"/index.html?hostName=" + percentEncodeUserPart(m_txtICP->text())));
+        context().services[Service::IcpLookup].url(u"/index.html?hostName=" + percentEncodeUserPart(m_txtICP->text())),
+        BusyGuard::EnableOrder::AsListed);
 }
 
 void IcpPanel::WebICP_ProgressChange()

@@ -110,7 +110,7 @@ void LiuXingPanel::cmdLiuXingChaXun_Click()
     }
 
     m_lblLiuXing->setText(popularityCaption());
-    BusyGuard busy(*this, { m_cmdLiuXingChaXun, m_cmdShouLuChaXun, m_txtLiuXing });
+    BusyGuard busy(*this, { m_cmdLiuXingChaXun, m_cmdShouLuChaXun, m_txtLiuXing }, BusyGuard::EnableOrder::AsListed);
     m_lblLiuXingZZ->setText(QStringLiteral("正在查询流行度中..."));
 
     const std::optional<QString> page
@@ -125,7 +125,8 @@ void LiuXingPanel::cmdLiuXingChaXun_Click()
     }
     const std::optional<QString> grade = page ? cut(m_txtLiuXingTT, gradeCut) : std::nullopt;
     const std::optional<double> value = grade ? toNumber(*grade) : std::nullopt;
-    busy.end();
+    // A grade read, or a failure, gives the buttons back in the index count's order.
+    busy.end({ m_cmdShouLuChaXun, m_cmdLiuXingChaXun, m_txtLiuXing });
     if (!value) {
         m_lblLiuXingZZ->setText(QStringLiteral("出现错误"));
         return showFailure(failureFirstLine, gradeFailureCauses);
@@ -139,7 +140,7 @@ void LiuXingPanel::cmdLiuXingChaXun_Click()
 void LiuXingPanel::cmdShouLuChaXun_Click()
 {
     queryStarting(QStringLiteral("cmdShouLuChaXun_Click"));
-    BusyGuard busy(*this, { m_cmdShouLuChaXun, m_cmdLiuXingChaXun, m_txtLiuXing });
+    BusyGuard busy(*this, { m_cmdShouLuChaXun, m_cmdLiuXingChaXun, m_txtLiuXing }, BusyGuard::EnableOrder::AsListed);
     m_lblShouLu->setText(indexCountCaption());
     m_lblLiuXingZZ->setText(QStringLiteral("正在查询收录数量中.."));
 

@@ -92,7 +92,7 @@ void RenQiPanel::cmdRenQiChaxun_Click()
     m_lblRenQiZZ->setText(QStringLiteral("正在查询该网站流量排名中..."));
     m_lblZG->setText(chinaCaption);
     m_lblRenQi->setText(globalCaption);
-    BusyGuard busy(*this, { m_cmdRenQiChaxun, m_txtRenQi });
+    BusyGuard busy(*this, { m_cmdRenQiChaxun, m_txtRenQi }, BusyGuard::EnableOrder::AsListed);
 
     const std::optional<QString> page = fetchPage(Service::TrafficRank, u"/?domain=" + percentEncodeUserPart(typed));
     if (page)

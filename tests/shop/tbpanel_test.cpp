@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -167,6 +168,37 @@ TEST_F(ShopPanel, AssessmentReadsTheBoxesAndTheTicksAfresh)
                              "经过评估，该店总体水平一般，购物需谨慎！"));
     EXPECT_TRUE(seams.dialogs.boxes.isEmpty());
     EXPECT_EQ(find(u"Text9")->text(), QStringLiteral("3 000"));
+}
+
+// The whole report shows without scrolling: the assessment's two worked examples and the
+// longest report there is, every problem line and the longest verdict.
+TEST_F(ShopPanel, ReportShowsWholeWithoutScrolling)
+{
+    struct Row
+    {
+        const char16_t* credit;
+        const char16_t* good;
+        const char16_t* bad;
+        std::initializer_list<const char16_t*> ticked;
+    };
+    const Row rows[] = {
+        { u"0", u"0", u"0", {} },
+        { u"3000", u"12000", u"10", { u"Check2", u"Check7", u"Check8", u"Check9" } },
+        { u"0", u"0", u"2000", { u"Check3", u"Check4", u"Check5", u"Check6" } },
+    };
+    auto* report = find<QPlainTextEdit>(u"Text10");
+    for (const Row& row : rows) {
+        for (QCheckBox* check : panel.findChildren<QCheckBox*>())
+            check->setChecked(false);
+        for (const char16_t* name : row.ticked)
+            find<QCheckBox>(name)->setChecked(true);
+        find(u"Text9")->setText(str(row.credit));
+        find(u"Text7")->setText(str(row.good));
+        find(u"Text8")->setText(str(row.bad));
+        QTest::mouseClick(find<QPushButton>(u"Command13"), Qt::LeftButton);
+        QApplication::processEvents();
+        EXPECT_EQ(report->verticalScrollBar()->maximum(), 0) << report->toPlainText().toStdString();
+    }
 }
 
 TEST_F(ShopPanel, NoBoxRefusesATypedCharacter)

@@ -3,6 +3,7 @@
 #include "support/recorders.h"
 
 #include <QApplication>
+#include <QStyle>
 #include <gtest/gtest.h>
 
 using namespace veldrin;
@@ -224,6 +225,26 @@ TEST_F(TelephoneLookup, RangeSearchOpensTheSearchOrRefuses)
         }
         EXPECT_TRUE(button(u"Command5")->isEnabled()) << label;
     }
+}
+
+// The number of the format hint, typed into the range search's box, is shown whole: the box
+// has not scrolled any of it out of sight, and its last digit ends inside the box.
+TEST_F(TelephoneLookup, RangeSearchBoxShowsAnEightDigitNumberWhole)
+{
+    QLineEdit* number = box(u"Text3");
+    number->setFocus();
+    typeText(number, QStringLiteral("88888888"));
+    // The box scrolls its text when it paints.
+    const auto caretAt = [number](bool end) {
+        end ? number->end(false) : number->home(false);
+        number->repaint();
+        return number->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    };
+    const int start = caretAt(false);
+    const int end = caretAt(true);
+    EXPECT_NEAR(end - start, number->fontMetrics().horizontalAdvance(number->text()), 1);
+    // The caret after the last digit stands inside the box's frame.
+    EXPECT_LT(end, number->width() - 2 * number->style()->pixelMetric(QStyle::PM_DefaultFrameWidth));
 }
 
 TEST_F(TelephoneLookup, EmailAdviceIsOneInformationBox)

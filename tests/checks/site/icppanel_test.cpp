@@ -1,5 +1,6 @@
 #include "checks/site/errorbox.h"
 #include "platform/convert.h"
+#include "support/enablelog.h"
 #include "support/fakepageloader.h"
 #include "support/fixtureserver.h"
 #include "support/recorders.h"
@@ -110,6 +111,7 @@ TEST(IcpPanel, TheEarliestStatePhraseDecides)
     for (const PageCase& c : cases) {
         SCOPED_TRACE(str(c.name).toStdString());
         RecordPanel p;
+        EnableLog log({ p.button, p.box });
         p.query(QStringLiteral("x.com"));
         EXPECT_FALSE(p.box->isEnabled() || p.button->isEnabled());
         EXPECT_EQ(p.shown(u"Label25"), QStringLiteral("备案状态：获取中..."));
@@ -125,6 +127,10 @@ TEST(IcpPanel, TheEarliestStatePhraseDecides)
         EXPECT_EQ(p.shown(u"Label25"), str(c.state));
         EXPECT_EQ(p.shown(u"Label30"), str(c.status));
         EXPECT_TRUE(p.box->isEnabled() && p.button->isEnabled());
+        // Every way out gives the button back first, then the box, as they were disabled.
+        EXPECT_EQ(log.changes,
+                  QStringList({ QStringLiteral("Command6-"), QStringLiteral("txtICP-"), QStringLiteral("Command6+"),
+                                QStringLiteral("txtICP+") }));
         ASSERT_EQ(p.seams.dialogs.boxes.size(), c.failed ? 1 : 0);
         if (c.failed) {
             const ShownBox& box = p.seams.dialogs.boxes[0];

@@ -1,4 +1,5 @@
 #include "checks/site/errorbox.h"
+#include "support/enablelog.h"
 #include "support/fixtureserver.h"
 #include "support/recorders.h"
 #include "support/recordingfetch.h"
@@ -107,6 +108,19 @@ enum class Lookup
     Count
 };
 
+// Runs one lookup for www.x.com, its engine answering `page` (null: the fetch fails).
+void runWith(PopularityPanel& p, Lookup lookup, const char16_t* page)
+{
+    const bool grade = lookup == Lookup::Grade;
+    const QString address = QStringLiteral("www.x.com");
+    const QString url = grade ? p.gradeUrl(address) : p.countUrl(address);
+    if (page)
+        p.fetch.setPage(url, str(page));
+    else
+        p.fetch.setFailure(url);
+    p.click(grade ? u"cmdLiuXingChaXun" : u"cmdShouLuChaXun", address);
+}
+
 struct PageCase
 {
     Lookup lookup;
@@ -143,13 +157,7 @@ TEST(LiuXingPanel, EachLookupShowsItsValueAsCutOrItsOwnFailure)
         const char16_t* otherLabel = grade ? u"lblShouLu" : u"lblLiuXing";
         p.built.control<QLabel>(label)->setText(QStringLiteral("旧结果"));
         p.built.control<QLabel>(otherLabel)->setText(QStringLiteral("另一个结果"));
-        const QString address = QStringLiteral("www.x.com");
-        const QString url = grade ? p.gradeUrl(address) : p.countUrl(address);
-        if (c.page)
-            p.fetch.setPage(url, str(c.page));
-        else
-            p.fetch.setFailure(url);
-        p.click(grade ? u"cmdLiuXingChaXun" : u"cmdShouLuChaXun", address);
+        runWith(p, c.lookup, c.page);
 
         EXPECT_EQ(p.shown(label), str(c.caption));
         EXPECT_EQ(p.shown(otherLabel), QStringLiteral("另一个结果"));
@@ -163,6 +171,41 @@ TEST(LiuXingPanel, EachLookupShowsItsValueAsCutOrItsOwnFailure)
                         && box.seen(u"cmdShouLuChaXun").enabled);
             EXPECT_EQ(box.seen(u"lblLiuXingZZ").text, QStringLiteral("出现错误"));
         }
+    }
+}
+
+// Both buttons and the box are disabled and enabled again in the order each way out of each
+// lookup gives: the popularity lookup without a grade gives its own button back first.
+TEST(LiuXingPanel, EveryWayOutEnablesThePanelInItsOrder)
+{
+    const QStringList popularityBusy
+        = { QStringLiteral("cmdLiuXingChaXun-"), QStringLiteral("cmdShouLuChaXun-"), QStringLiteral("txtLiuXing-") };
+    const QStringList countBusy
+        = { QStringLiteral("cmdShouLuChaXun-"), QStringLiteral("cmdLiuXingChaXun-"), QStringLiteral("txtLiuXing-") };
+    const QStringList ownButtonFirst
+        = { QStringLiteral("cmdLiuXingChaXun+"), QStringLiteral("cmdShouLuChaXun+"), QStringLiteral("txtLiuXing+") };
+    const QStringList countButtonFirst
+        = { QStringLiteral("cmdShouLuChaXun+"), QStringLiteral("cmdLiuXingChaXun+"), QStringLiteral("txtLiuXing+") };
+    struct Row
+    {
+        Lookup lookup;
+        const char16_t* name;
+        const char16_t* page; // null: the fetch fails
+        QStringList changes;
+    };
+    const Row rows[] = {
+        { Lookup::Grade, u"grade", u"搜狗评级:86/100", popularityBusy + countButtonFirst },
+        { Lookup::Grade, u"no grade", u"搜狗评级:86", popularityBusy + ownButtonFirst },
+        { Lookup::Grade, u"grade fetch fails", nullptr, popularityBusy + countButtonFirst },
+        { Lookup::Count, u"count", u"找到相关网页约12篇，用时0.03秒", countBusy + countButtonFirst },
+        { Lookup::Count, u"count fetch fails", nullptr, countBusy + countButtonFirst },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(str(row.name).toStdString());
+        PopularityPanel p;
+        EnableLog log({ p.box, p.built.control(u"cmdLiuXingChaXun"), p.built.control(u"cmdShouLuChaXun") });
+        runWith(p, row.lookup, row.page);
+        EXPECT_EQ(log.changes, row.changes);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "checks/site/errorbox.h"
+#include "support/enablelog.h"
 #include "support/fixtureserver.h"
 #include "support/recorders.h"
 #include "support/recordingfetch.h"
@@ -124,6 +125,27 @@ TEST(RenQiPanel, CutsBothRankingsOrFailsWithThePanelEnabled)
             EXPECT_TRUE(box.seen(u"txtRenQi").enabled && box.seen(u"cmdRenQiChaxun").enabled);
             EXPECT_EQ(box.seen(u"lblRenQi").text, str(c.global));
         }
+    }
+}
+
+// The button goes first, then the box, and both come back in that order, on a ranking and on
+// a failure alike.
+TEST(RenQiPanel, EnablesTheButtonThenTheBoxOnEveryWayOut)
+{
+    const char16_t* const pages[] = { u"全球综合排名第 1 位，中文排名第 2 位。", nullptr };
+    for (const char16_t* page : pages) {
+        SCOPED_TRACE(page ? "ranking" : "failure");
+        RankingPanel p;
+        const QString address = QStringLiteral("www.x.com");
+        if (page)
+            p.fetch.setPage(p.url(address), str(page));
+        else
+            p.fetch.setFailure(p.url(address));
+        EnableLog log({ p.button, p.box });
+        p.query(address);
+        EXPECT_EQ(log.changes,
+                  QStringList({ QStringLiteral("cmdRenQiChaxun-"), QStringLiteral("txtRenQi-"),
+                                QStringLiteral("cmdRenQiChaxun+"), QStringLiteral("txtRenQi+") }));
     }
 }
 

@@ -1,0 +1,294 @@
+#include "app/form1.h"
+#include "checks/site/gongshangpanel.h"
+#include "checks/site/registrydirectory.h"
+#include "support/recorders.h"
+#include "windows/form2.h"
+#include "windows/form3.h"
+#include "windows/form5.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
+#include <gtest/gtest.h>
+#include <optional>
+#include <typeinfo>
+
+using namespace veldrin;
+using namespace veldrin::test;
+
+namespace {
+
+// The program sets no font of its own: every caption is measured at the toolkit's default
+// ("Sans Serif" 9 pt, DejaVu Sans with Noto Sans CJK for the Chinese, the same offscreen and
+// on X11), and at the fonts single controls set (Verdana links, the start-up status).
+
+// The room a control's caption needs at the control's own font, and the room its box gives.
+struct Fit
+{
+    QSize needed;
+    QSize room;
+    bool fits() const { return needed.width() <= room.width() && needed.height() <= room.height(); }
+};
+
+// The height a box needs so that one line of `text`, centred in it as labels and buttons
+// centre their captions, shows all of its letters. The line's own height is not the measure:
+// the tall line spacing of the Chinese fallback font leaves room above and below the letters
+// that a box may cut without cutting any letter.
+int lineHeightNeeded(const QFontMetrics& metrics, const QString& text)
+{
+    const QRect line = metrics.boundingRect(text);
+    const QRect letters = metrics.tightBoundingRect(text);
+    if (letters.isEmpty())
+        return 0;
+    const int ascent = -line.top();
+    return std::max({ line.height() - 2 * (ascent + letters.top()), 2 * (ascent + letters.bottom() + 1) - line.height(),
+                      letters.height() });
+}
+
+// One line of `text` (and a picture before it) against the area a style draws it in.
+Fit lineFit(const QFontMetrics& metrics, const QString& text, QSize picture, QRect area)
+{
+    const int width = metrics.size(Qt::TextShowMnemonic, text).width();
+    const int gap = picture.isEmpty() ? 0 : 4;
+    return Fit { QSize(picture.width() + gap + width, std::max(picture.height(), lineHeightNeeded(metrics, text))),
+                 area.size() };
+}
+
+QStyleOptionButton buttonOption(const QAbstractButton* button)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    option.icon = button->icon();
+    option.iconSize = button->iconSize();
+    if (const auto* push = qobject_cast<const QPushButton*>(button)) {
+        if (push->autoDefault())
+            option.features |= QStyleOptionButton::AutoDefaultButton;
+        if (push->isDefault())
+            option.features |= QStyleOptionButton::DefaultButton;
+        if (push->isFlat())
+            option.features |= QStyleOptionButton::Flat;
+    }
+    return option;
+}
+
+// A button's caption (and picture) against the area inside its frame or beside its indicator,
+// where the style draws them. The style's preferred size is not the measure: it asks for a
+// wide minimum that a short caption such as "查询" never needs, and room for a focus frame.
+// A push button of the program's own class draws its caption itself, onto more lines where
+// one is too short (the tool buttons of the main window); it is measured wrapped.
+Fit buttonFit(const QAbstractButton* button)
+{
+    const QStyleOptionButton option = buttonOption(button);
+    const QStyle::SubElement element = qobject_cast<const QPushButton*>(button) ? QStyle::SE_PushButtonContents
+        : qobject_cast<const QCheckBox*>(button)                                ? QStyle::SE_CheckBoxContents
+                                                                                : QStyle::SE_RadioButtonContents;
+    const QRect area = button->style()->subElementRect(element, &option, button);
+    const QSize picture = button->icon().isNull() ? QSize() : button->iconSize();
+    const QFontMetrics metrics = button->fontMetrics();
+    if (element != QStyle::SE_PushButtonContents || typeid(*button) == typeid(QPushButton))
+        return lineFit(metrics, button->text(), picture, area);
+    const int textWidth = area.width() - (picture.isEmpty() ? 0 : picture.width() + 4);
+    const QSize text = metrics
+                           .boundingRect(QRect(0, 0, textWidth, QWIDGETSIZE_MAX),
+                                         Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, button->text())
+                           .size();
+    return Fit { QSize(area.width() - textWidth + text.width(), std::max(text.height(), picture.height())),
+                 area.size() };
+}
+
+Fit groupBoxFit(const QGroupBox* box)
+{
+    QStyleOptionGroupBox option;
+    option.initFrom(box);
+    option.text = box->title();
+    option.lineWidth = 1;
+    option.midLineWidth = 0;
+    option.textAlignment = box->alignment();
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    if (box->isFlat())
+        option.features |= QStyleOptionFrame::Flat;
+    const QRect label = box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box);
+    // The caption must end inside the frame: the label's right edge, measured from the left.
+    return Fit { QSize(label.right() + 1, 0), box->size() };
+}
+
+// What the caption of `widget` needs; nothing for a control without a caption.
+std::optional<Fit> fitOf(const QWidget* widget)
+{
+    if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+        if (label->text().isEmpty())
+            return std::nullopt;
+        // Wrapped or broken into lines, the caption needs its lines' full height.
+        if (label->wordWrap() || label->text().contains(u'\n'))
+            return Fit { QSize(label->minimumSizeHint().width(), label->heightForWidth(label->width())),
+                         label->size() };
+        const Fit line = lineFit(label->fontMetrics(), label->text(), QSize(), label->contentsRect());
+        return Fit { QSize(label->sizeHint().width(), line.needed.height()), label->size() };
+    }
+    const bool button = qobject_cast<const QPushButton*>(widget) != nullptr
+        || qobject_cast<const QCheckBox*>(widget) != nullptr || qobject_cast<const QRadioButton*>(widget) != nullptr;
+    if (button && !static_cast<const QAbstractButton*>(widget)->text().isEmpty())
+        return buttonFit(static_cast<const QAbstractButton*>(widget));
+    if (const auto* box = qobject_cast<const QGroupBox*>(widget)) {
+        if (box->title().isEmpty())
+            return std::nullopt;
+        return groupBoxFit(box);
+    }
+    return std::nullopt;
+}
+
+std::string describe(const QWidget* widget, const Fit& fit)
+{
+    return QStringLiteral("%1 \"%2\" needs %3x%4, has %5x%6")
+        .arg(widget->objectName(), shownText(widget))
+        .arg(fit.needed.width())
+        .arg(fit.needed.height())
+        .arg(fit.room.width())
+        .arg(fit.room.height())
+        .toStdString();
+}
+
+// Every named control below `root` whose caption does not fit its box.
+void expectCaptionsFit(const QWidget& root)
+{
+    for (const QWidget* widget : root.findChildren<QWidget*>()) {
+        if (widget->objectName().isEmpty())
+            continue;
+        const std::optional<Fit> fit = fitOf(widget);
+        if (fit) {
+            EXPECT_TRUE(fit->fits()) << describe(widget, *fit);
+        }
+    }
+}
+
+void expectCaptionFits(const QWidget* widget)
+{
+    ASSERT_NE(widget, nullptr);
+    const std::optional<Fit> fit = fitOf(widget);
+    ASSERT_TRUE(fit.has_value()) << widget->objectName().toStdString();
+    EXPECT_TRUE(fit->fits()) << describe(widget, *fit);
+}
+
+const char16_t* const panelNames[] = {
+    u"frmYuMing",    u"frmZhuJi",  u"frmIP",           u"frmSL",    u"frmRenQi", u"frmLiuXing", u"frmICP", u"frmUSafe",
+    u"frmGongShang", u"frmShouJi", u"frmShenFenZheng", u"frmTelWZ", u"frmQQ",    u"frmMX",      u"frmTB",
+};
+
+// Captions that the lookups themselves write into their labels (statuses and fixed results;
+// values cut from a page are not among them).
+struct SetCaptions
+{
+    const char16_t* panel;
+    const char16_t* control;
+    std::initializer_list<const char16_t*> captions;
+};
+
+const SetCaptions setCaptions[] = {
+    { u"frmIP", u"lblIPZZ", { u"正在查询中...", u"查询完毕", u"出现错误" } },
+    { u"frmShouJi", u"lblShouJiZZ", { u"正在查询手机号归属地中...", u"准备就绪", u"出现错误" } },
+    { u"frmZhuJi", u"lblZhuJi", { u"正在解析域名中...", u"正在连接服务器中...", u"准备就绪", u"出现错误" } },
+    { u"frmZhuJi", u"lblZhuJiIP", { u"主机IP地址：255.255.255.255" } },
+    { u"frmRenQi", u"lblRenQiZZ", { u"正在查询该网站流量排名中...", u"查询完毕", u"出现错误" } },
+    { u"frmRenQi",
+      u"lblRenQi",
+      { u"全球流量排名：查无资料", u"全球流量排名：出错", u"全球流量排名：第 12,345,678 名" } },
+    { u"frmRenQi", u"lblZG", { u"中国流量排名：查无资料", u"中国流量排名：出错", u"中国流量排名：第 12,345,678 名" } },
+    { u"frmLiuXing", u"lblLiuXingZZ", { u"正在查询流行度中...", u"正在查询收录数量中..", u"查询完毕", u"出现错误" } },
+    { u"frmLiuXing", u"lblLiuXing", { u"网站流行度：没有找到该网站的信息", u"网站流行度：100 分" } },
+    { u"frmLiuXing", u"lblShouLu", { u"收录数：12,345,678" } },
+    { u"frmICP",
+      u"Label25",
+      { u"备案状态：获取中...", u"备案状态：未备案", u"备案状态：未知，请用方法二进行精确查询！", u"备案状态：已备案",
+        u"备案状态：未知" } },
+    { u"frmICP", u"Label30", { u"正在连接服务器...", u"正在查询该网站的备案信息...", u"准备就绪", u"查询失败" } },
+    { u"frmUSafe",
+      u"lblUS",
+      { u"正在分析网址...", u"正在连接服务器...", u"正在查询网站安全信息...", u"正在分析网址安全信息...", u"查询完毕",
+        u"出错了" } },
+    { u"frmUSafe", u"Label36", { u"当前状态：查询中...", u"当前状态：出错了" } },
+    { u"frmQQ", u"Label26", { u"正在查询QQ在线状态...", u"准备就绪" } },
+    { u"frmMX", u"lblMX6", { u"正在连接服务器...", u"正在评估明星信息...", u"准备就绪" } },
+    { u"frmTB", u"lblTBZZ", { u"正在淘宝服务器上搜索该店铺...", u"准备就绪", u"出现错误" } },
+};
+
+// Every caption of every tool panel as it opens, and every caption its lookups write.
+TEST(LayoutFit, EveryPanelCaptionFitsItsBox)
+{
+    for (const char16_t* name : panelNames) {
+        SCOPED_TRACE(str(name).toStdString());
+        TestSeams seams;
+        BuiltPanel built = buildPanel(str(name), seams.context);
+        ASSERT_NE(built.panel, nullptr);
+        expectCaptionsFit(*built.panel);
+        for (const SetCaptions& row : setCaptions) {
+            if (str(row.panel) != str(name))
+                continue;
+            for (const char16_t* caption : row.captions) {
+                auto* control = built.control(row.control);
+                ASSERT_NE(control, nullptr) << str(row.control).toStdString();
+                setShownText(control, str(caption));
+                expectCaptionFits(control);
+            }
+        }
+    }
+}
+
+// The business-registry links show every address of the directory whole, as they open it.
+TEST(LayoutFit, EveryRegistryLinkIsShownWhole)
+{
+    TestSeams seams;
+    BuiltPanel built = buildPanel(QStringLiteral("frmGongShang"), seams.context);
+    auto* gongShang = static_cast<GongShangPanel*>(built.panel.get());
+    gongShang->underlineLinks();
+    gongShang->fillLists();
+    const std::pair<RegistrySection, const char16_t*> sections[] = {
+        { RegistrySection::Province, u"Option1" },
+        { RegistrySection::City, u"Option2" },
+    };
+    for (const auto& [section, option] : sections) {
+        QTest::mouseClick(built.control(option), Qt::LeftButton);
+        auto* list = built.control<QComboBox>(section == RegistrySection::Province ? u"Combo1" : u"Combo2");
+        for (const RegistryEntry& entry : registryEntries(section)) {
+            SCOPED_TRACE(str(entry.name).toStdString());
+            list->setCurrentIndex(list->findText(str(entry.name)));
+            QTest::mouseClick(built.control(u"Command1"), Qt::LeftButton);
+            EXPECT_EQ(built.control<QLabel>(u"Label3")->text(), str(entry.registry));
+            expectCaptionFits(built.control(u"Label3"));
+            expectCaptionFits(built.control(u"Label4"));
+        }
+    }
+}
+
+// The main window's own controls: group and tool buttons, the intro, the contacts.
+TEST(LayoutFit, EveryMainWindowCaptionFitsItsBox)
+{
+    TestSeams seams;
+    Form1 window(seams.context);
+    window.show();
+    expectCaptionsFit(window);
+}
+
+TEST(LayoutFit, EveryCaptionOfTheSmallWindowsFitsItsBox)
+{
+    TestSeams seams;
+    Form2 about(seams.context);
+    expectCaptionsFit(about);
+    Form3 startUp(seams.context);
+    expectCaptionsFit(startUp);
+    Form5 update(seams.context);
+    expectCaptionsFit(update);
+    auto* status = update.findChild<QLabel*>(QStringLiteral("Label3"));
+    for (const char16_t* caption : { u"正在连接到服务器...", u"您的版本是最新版本，无需升级！", u"检查更新失败" }) {
+        setShownText(status, str(caption));
+        expectCaptionFits(status);
+    }
+}
+
+} // namespace
