@@ -1,6 +1,8 @@
 #include "app/form1.h"
 
 #include "app/panellayout.h"
+#include "app/picturebutton.h"
+#include "app/pictures.h"
 #include "app/toolpanel.h"
 #include "checks/person/mxpanel.h"
 #include "checks/person/qqpanel.h"
@@ -65,34 +67,39 @@ struct ToolButton
     const char16_t* name;
     const char16_t* caption;
     const char16_t* toolTip;
+    const char16_t* picture; // app/pictures/<picture>.svg
     void (Form1::*handler)();
     int height = 495;
 };
 
 const ToolButton toolButtons[] = {
-    { 0, 240, u"cmdShouJi", u"手机归属查询", u"根据对方的手机号码查询对方所在地", &Form1::cmdShouJi_Click },
-    { 0, 840, u"cmdIP", u"IP地址查询", u"根据IP查询对方的地址。", &Form1::cmdIP_Click },
-    { 0, 1440, u"cmdShenFenZheng", u"身份证校验", u"根据对方的身份证查询对方的地址并判断身份",
+    { 0, 240, u"cmdShouJi", u"手机归属查询", u"根据对方的手机号码查询对方所在地", u"phone", &Form1::cmdShouJi_Click },
+    { 0, 840, u"cmdIP", u"IP地址查询", u"根据IP查询对方的地址。", u"globe", &Form1::cmdIP_Click },
+    { 0, 1440, u"cmdShenFenZheng", u"身份证校验", u"根据对方的身份证查询对方的地址并判断身份", u"idcard",
       &Form1::cmdShenFenZheng_Click },
     { 0, 2040, u"cmdYuMing", u"域名信息查询",
-      u"查询网站注册时间、地点、联系人、联系电话等信息、骗子网站一般都是注册时间距现在很近", &Form1::cmdYuMing_Click },
-    { 0, 2640, u"mnuFileSafe", u"文件安全检查", u"根据文件利用37种杀毒软件进行查毒并判断其安全性",
+      u"查询网站注册时间、地点、联系人、联系电话等信息、骗子网站一般都是注册时间距现在很近", u"domain",
+      &Form1::cmdYuMing_Click },
+    { 0, 2640, u"mnuFileSafe", u"文件安全检查", u"根据文件利用37种杀毒软件进行查毒并判断其安全性", u"filecheck",
       &Form1::mnuFileSafe_Click },
-    { 0, 3240, u"Command11", u"邮编查询", u"根据地名查询当地的邮政编码", &Form1::Command11_Click },
-    { 1, 240, u"cmdZhuJi", u"主机地址所在地", u"查询网站主机所在地", &Form1::cmdZhuJi_Click },
-    { 1, 840, u"cmdPaiming", u"网站人气排名", u"查询网站人气、骗子网站人气不高", &Form1::cmdPaiming_Click },
-    { 1, 1440, u"cmdLiuXing", u"网站流行度查询", u"查询网站网上流行度、骗子网站流行度不高", &Form1::cmdLiuXing_Click },
+    { 0, 3240, u"Command11", u"邮编查询", u"根据地名查询当地的邮政编码", u"postcode", &Form1::Command11_Click },
+    { 1, 240, u"cmdZhuJi", u"主机地址所在地", u"查询网站主机所在地", u"server", &Form1::cmdZhuJi_Click },
+    { 1, 840, u"cmdPaiming", u"网站人气排名", u"查询网站人气、骗子网站人气不高", u"ranking", &Form1::cmdPaiming_Click },
+    { 1, 1440, u"cmdLiuXing", u"网站流行度查询", u"查询网站网上流行度、骗子网站流行度不高", u"popularity",
+      &Form1::cmdLiuXing_Click },
     { 1, 2040, u"Command3", u"网站主机数量", u"查询网站的主机数量，骗子网站一般是采用虚拟主机，只有一个主机地址",
-      &Form1::Command3_Click },
-    { 1, 2640, u"Command8", u"QQ在线查询", u"根据对方的QQ号码查询对方是否在线", &Form1::Command8_Click },
-    { 1, 3240, u"Command12", u"明星知名度", u"根据明星的名字查询其在网上的知名度", &Form1::Command12_Click },
-    { 2, 240, u"cmdICP", u"ICP证书", u"根据对方域名查询ICP证书", &Form1::cmdICP_Click },
-    { 2, 840, u"cmdGongShang", u"工商信息", u"根据公司名称进行企业执照查询和企业信用查询", &Form1::cmdGongShang_Click },
+      u"hosts", &Form1::Command3_Click },
+    { 1, 2640, u"Command8", u"QQ在线查询", u"根据对方的QQ号码查询对方是否在线", u"messenger", &Form1::Command8_Click },
+    { 1, 3240, u"Command12", u"明星知名度", u"根据明星的名字查询其在网上的知名度", u"star", &Form1::Command12_Click },
+    { 2, 240, u"cmdICP", u"ICP证书", u"根据对方域名查询ICP证书", u"certificate", &Form1::cmdICP_Click },
+    { 2, 840, u"cmdGongShang", u"工商信息", u"根据公司名称进行企业执照查询和企业信用查询", u"registry",
+      &Form1::cmdGongShang_Click },
     { 2, 1380, u"cmdEmail", u"Email所在地、电话具体位置",
-      u"根据对方发来的电子邮件获得对方的具体地址、根据固定电话查询对方所在地的具体位置、标志性建筑",
+      u"根据对方发来的电子邮件获得对方的具体地址、根据固定电话查询对方所在地的具体位置、标志性建筑", u"emailphone",
       &Form1::cmdEmail_Click, 615 },
-    { 2, 2040, u"cmdSafe", u"网址安全检查", u"根据对方网址查询安全性，恶意网址库随时更新", &Form1::cmdSafe_Click },
-    { 2, 2640, u"Command7", u"淘宝店铺信用", u"根据店铺名称查询淘宝店铺的信用并判断其是否可信",
+    { 2, 2040, u"cmdSafe", u"网址安全检查", u"根据对方网址查询安全性，恶意网址库随时更新", u"urlsafety",
+      &Form1::cmdSafe_Click },
+    { 2, 2640, u"Command7", u"淘宝店铺信用", u"根据店铺名称查询淘宝店铺的信用并判断其是否可信", u"shop",
       &Form1::Command7_Click },
 };
 
@@ -103,10 +110,9 @@ QFrame* makeFrame(const QString& name, QWidget* parent, QRect twips)
     return frame;
 }
 
-// A push button whose caption wraps onto more lines when one is not wide enough, as the tool
-// buttons' captions do ("Email所在地、电话具体位置" takes two). Such a caption breaks after its
-// "、", not inside a word, and keeps a little padding inside the button. The caption itself is
-// unchanged.
+// A push button whose caption wraps onto more lines when one is not wide enough. Such a caption
+// breaks after its "、", not inside a word, and keeps a little padding inside the button. The
+// caption itself is unchanged.
 class WrappingButton final : public QPushButton
 {
 public:
@@ -215,8 +221,11 @@ void Form1::buildFrame()
     cmdGaoji = groups[2];
 
     for (const ToolButton& row : toolButtons) {
-        QPushButton* button = makeButton(QString::fromUtf16(row.name), QString::fromUtf16(row.caption),
-                                         groupFrames[row.group], QRect(240, row.top, 1455, row.height));
+        auto* button
+            = layout::place(new PictureButton(QString::fromUtf16(row.caption), picture(QString::fromUtf16(row.picture)),
+                                              groupFrames[row.group]),
+                            QString::fromUtf16(row.name), QRect(240, row.top, 1455, row.height));
+        button->setAutoDefault(false);
         button->setToolTip(QString::fromUtf16(row.toolTip));
         connect(button, &QPushButton::clicked, this, row.handler);
     }

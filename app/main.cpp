@@ -1,3 +1,4 @@
+#include "app/pictures.h"
 #include "app/systemcontext.h"
 #include "app/toolkittranslation.h"
 #include "windows/form3.h"
@@ -10,6 +11,7 @@ int main(int argc, char* argv[])
     // The program ends only through the context's process seam, never because a window closed.
     app.setQuitOnLastWindowClosed(false);
     const auto translation = veldrin::installToolkitTranslation(app);
+    veldrin::installProgramIcon();
     veldrin::SystemSeams seams;
     veldrin::Context context = seams.context(QCoreApplication::applicationDirPath());
     // The start-up window refuses a second copy, runs the version check and then creates the

@@ -1,11 +1,11 @@
 #include "windows/form2.h"
 
 #include "app/panellayout.h"
+#include "app/pictures.h"
 
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStyle>
 
 namespace veldrin {
 
@@ -64,7 +64,7 @@ Form2::Form2(const Context& context)
                                  QStringLiteral("Label4"), QRect(2280, 1320, 3960, 300));
     Label4->setTextFormat(Qt::PlainText);
     auto* Image1 = layout::place(new QLabel(this), QStringLiteral("Image1"), QRect(1320, 240, 720, 720));
-    Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(twipsToPixels(720)));
+    Image1->setPixmap(programIcon().pixmap(twipsToPixels(720)));
     List1 = layout::place(new QListWidget(this), QStringLiteral("List1"), QRect(240, 2160, 6000, 2160));
 
     auto* Command1 = layout::place(new QPushButton(QStringLiteral("确定"), this), QStringLiteral("Command1"),

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/pictures.h"
 #include "support/recorders.h"
 #include "windows/form2.h"
 
@@ -8,6 +9,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -115,6 +117,27 @@ TEST(AboutWindow, ListsTheComponentsOnceHoweverOftenOpened)
     QTest::keyClick(about, Qt::Key_Escape);
     EXPECT_TRUE(closed(about));
     EXPECT_EQ(seams.process.endCount, 0);
+}
+
+// The product picture is the program's own shield, at the picture control's size, not one of
+// the style's message-box icons.
+TEST(AboutWindow, ShowsTheProgramsOwnIcon)
+{
+    test::TestSeams seams;
+    Form2 about(seams.context);
+    auto* Image1 = about.findChild<QLabel*>(QStringLiteral("Image1"));
+    ASSERT_NE(Image1, nullptr);
+    const QImage shown = Image1->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(shown.size(), Image1->size());
+    const int side = Image1->width();
+    EXPECT_EQ(shown, programIcon().pixmap(side).toImage().convertToFormat(QImage::Format_ARGB32));
+    EXPECT_NE(shown,
+              about.style()
+                  ->standardIcon(QStyle::SP_MessageBoxInformation)
+                  .pixmap(side)
+                  .toImage()
+                  .convertToFormat(QImage::Format_ARGB32));
 }
 
 } // namespace

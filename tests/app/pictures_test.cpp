@@ -1,0 +1,150 @@
+#include "app/form1.h"
+#include "app/pictures.h"
+#include "support/recorders.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QPushButton>
+#include <QSet>
+#include <gtest/gtest.h>
+
+using namespace veldrin;
+using veldrin::test::str;
+
+namespace {
+
+QImage imageOf(const QIcon& icon, int side)
+{
+    return icon.pixmap(side).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+// A picture "reads" on a background when enough of it differs clearly from that background:
+// the share of pixels whose blend over the background is at least this far from it in lightness.
+constexpr int clearLightness = 60;
+
+double shareStandingOut(const QImage& picture, QColor background)
+{
+    int standing = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor pixel = picture.pixelColor(x, y);
+            const double alpha = pixel.alphaF();
+            const double lightness = alpha * pixel.lightness() + (1 - alpha) * background.lightness();
+            if (std::abs(lightness - background.lightness()) >= clearLightness)
+                ++standing;
+        }
+    }
+    return double(standing) / (picture.width() * picture.height());
+}
+
+// Each SVG compiled in draws something at the tool buttons' size, in more than one colour, and
+// enough of it stands out on a light and on a dark button face.
+TEST(Pictures, EveryPictureRendersAndReadsOnLightAndDark)
+{
+    const QStringList files = QDir(QStringLiteral(":/pictures")).entryList({ QStringLiteral("*.svg") });
+    ASSERT_EQ(files.size(), 18) << "a picture per tool button and the program's own";
+    const QColor light(239, 239, 239);
+    const QColor dark(53, 53, 53);
+    for (QString name : files) {
+        name.chop(4);
+        SCOPED_TRACE(name.toStdString());
+        const QIcon icon = picture(name);
+        ASSERT_FALSE(icon.isNull());
+        for (const int side : { 14, 16, 48 }) {
+            const QImage image = imageOf(icon, side);
+            ASSERT_EQ(image.size(), QSize(side, side));
+            int drawn = 0;
+            QSet<QRgb> colours;
+            for (int y = 0; y < side; ++y) {
+                for (int x = 0; x < side; ++x) {
+                    if (qAlpha(image.pixel(x, y)) >= 128) {
+                        ++drawn;
+                        colours.insert(image.pixel(x, y));
+                    }
+                }
+            }
+            EXPECT_GE(drawn, side * side / 6) << side;
+            EXPECT_GE(colours.size(), 3) << side;
+            EXPECT_GE(shareStandingOut(image, light), 0.15) << side << " on light";
+            EXPECT_GE(shareStandingOut(image, dark), 0.15) << side << " on dark";
+        }
+    }
+    EXPECT_TRUE(picture(QStringLiteral("no-such-picture")).isNull());
+}
+
+struct ToolPicture
+{
+    const char16_t* button;
+    const char16_t* picture;
+};
+
+constexpr ToolPicture toolPictures[] = {
+    { u"cmdShouJi", u"phone" },    { u"cmdIP", u"globe" },           { u"cmdShenFenZheng", u"idcard" },
+    { u"cmdYuMing", u"domain" },   { u"mnuFileSafe", u"filecheck" }, { u"Command11", u"postcode" },
+    { u"cmdZhuJi", u"server" },    { u"cmdPaiming", u"ranking" },    { u"cmdLiuXing", u"popularity" },
+    { u"Command3", u"hosts" },     { u"Command8", u"messenger" },    { u"Command12", u"star" },
+    { u"cmdICP", u"certificate" }, { u"cmdGongShang", u"registry" }, { u"cmdEmail", u"emailphone" },
+    { u"cmdSafe", u"urlsafety" },  { u"Command7", u"shop" },
+};
+
+// Every tool button, the two link tools included, shows its own picture beside its caption, and
+// both fit the button: its size hint (caption whole, picture at its smallest) is within the
+// fixed size, and the picture really is drawn.
+TEST(Pictures, EveryToolButtonShowsItsOwnPictureAndCaption)
+{
+    test::TestSeams seams;
+    Form1 window(seams.context);
+    window.show();
+    QSet<QString> seen;
+    for (int group = 0; group < 3; ++group) {
+        // The buttons are drawn only while their group is open.
+        if (group == 0)
+            window.cmdChuJi_Click();
+        else if (group == 1)
+            window.cmdZhongJi_Click();
+        else
+            window.cmdGaoji_Click();
+        for (const ToolPicture& row : toolPictures) {
+            auto* button = window.findChild<QPushButton*>(str(row.button));
+            ASSERT_NE(button, nullptr) << str(row.button).toStdString();
+            if (!button->isVisible() || seen.contains(button->objectName()))
+                continue;
+            seen.insert(button->objectName());
+            SCOPED_TRACE(button->objectName().toStdString());
+            EXPECT_FALSE(button->text().isEmpty());
+            ASSERT_FALSE(button->icon().isNull());
+            const QImage expected = imageOf(picture(str(row.picture)), 16);
+            EXPECT_EQ(imageOf(button->icon(), 16), expected);
+            const QSize hint = button->sizeHint();
+            EXPECT_LE(hint.width(), button->width()) << hint.width();
+            EXPECT_LE(hint.height(), button->height()) << hint.height();
+
+            const QImage withPicture = button->grab().toImage();
+            const QIcon shown = button->icon();
+            button->setIcon(QIcon());
+            EXPECT_NE(button->grab().toImage(), withPicture) << "the picture is drawn";
+            button->setIcon(shown);
+        }
+    }
+    EXPECT_EQ(seen.size(), qsizetype(std::size(toolPictures)));
+
+    QSet<QString> pictures;
+    for (const ToolPicture& row : toolPictures)
+        pictures.insert(str(row.picture));
+    EXPECT_EQ(pictures.size(), qsizetype(std::size(toolPictures))) << "no two tools share a picture";
+}
+
+// The program's own icon marks every window, not a stock one.
+TEST(Pictures, TheProgramIconIsEveryWindowsIcon)
+{
+    installProgramIcon();
+    const QImage expected = imageOf(picture(QStringLiteral("veldrin")), 32);
+    EXPECT_EQ(imageOf(QApplication::windowIcon(), 32), expected);
+    test::TestSeams seams;
+    Form1 window(seams.context);
+    EXPECT_EQ(imageOf(window.windowIcon(), 32), expected);
+    QApplication::setWindowIcon(QIcon());
+}
+
+} // namespace
