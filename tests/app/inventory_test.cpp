@@ -450,27 +450,6 @@ constexpr Row aboutWindow[] = {
     { u"Command1", Kind::Button, u"确定" },
 };
 
-// Rows of the tool-group table that work on another branch brings in, the tool buttons'
-// pictures: checked, but a failure here is reported without failing the test. Once such a
-// row passes, its name comes off this list (the test says so); when that work is merged, the
-// list is empty.
-constexpr const char16_t* awaitingOtherWork[] = {
-    u"cmdShouJi", u"cmdIP",        u"cmdShenFenZheng", u"cmdYuMing", u"mnuFileSafe", u"Command11",
-    u"cmdZhuJi",  u"cmdPaiming",   u"cmdLiuXing",      u"Command3",  u"Command8",    u"Command12",
-    u"cmdICP",    u"cmdGongShang", u"cmdEmail",        u"cmdSafe",   u"Command7",
-};
-
-bool awaited(std::span<const Row> table, const QString& name)
-{
-    if (table.data() != std::data(toolGroups))
-        return false;
-    for (const char16_t* pending : awaitingOtherWork) {
-        if (name == str(pending))
-            return true;
-    }
-    return false;
-}
-
 enum class Window
 {
     Main,
@@ -678,16 +657,7 @@ TEST_P(Inventories, EveryControlHasItsKindTextAndFont)
             continue;
 
         const QObject* control = found[occurrence];
-        Row checked = row;
-        if (awaited(inventory.rows, name)) {
-            // Only the picture is awaited; the rest of the row holds already.
-            if (isKind(control, row.kind))
-                ADD_FAILURE() << name.toStdString() << " shows its picture now: take it off awaitingOtherWork";
-            else
-                std::cout << "[ awaited  ] " << name.toStdString() << " shows no picture yet\n";
-            checked.kind = Kind::Button;
-        }
-        const QStringList faults = faultsOf(control, checked);
+        const QStringList faults = faultsOf(control, row);
         if (!faults.isEmpty())
             ADD_FAILURE() << name.toStdString() << ' ' << faults.join(QStringLiteral("; ")).toStdString();
     }

@@ -1,3 +1,4 @@
+#include "app/picturebutton.h"
 #include "app/form1.h"
 #include "checks/site/gongshangpanel.h"
 #include "checks/site/registrydirectory.h"
@@ -82,9 +83,12 @@ QStyleOptionButton buttonOption(const QAbstractButton* button)
 // where the style draws them. The style's preferred size is not the measure: it asks for a
 // wide minimum that a short caption such as "查询" never needs, and room for a focus frame.
 // A push button of the program's own class draws its caption itself, onto more lines where
-// one is too short (the tool buttons of the main window); it is measured wrapped.
+// one is too short (the main window's group and exit buttons); it is measured wrapped. A tool
+// button lays out its picture and caption itself, and its size hint is what that layout needs.
 Fit buttonFit(const QAbstractButton* button)
 {
+    if (const auto* tool = dynamic_cast<const PictureButton*>(button))
+        return Fit { tool->sizeHint(), tool->size() };
     const QStyleOptionButton option = buttonOption(button);
     const QStyle::SubElement element = qobject_cast<const QPushButton*>(button) ? QStyle::SE_PushButtonContents
         : qobject_cast<const QCheckBox*>(button)                                ? QStyle::SE_CheckBoxContents
