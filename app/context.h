@@ -113,11 +113,30 @@ struct Context
     // The only way a lookup or window fetches a page: the service's address with
     // `pathAndQuery` (whose user part the caller has percent-encoded), within the context's
     // limits, waited for without taking user input (fetchWaiting). No value when the page
-    // could not be had.
+    // could not be had or the server answered with an error (500 to 599): the lookup's
+    // failure path, never its error page read as a result.
     std::optional<QString> fetchPage(Service service, const QString& pathAndQuery) const
     {
         WebText text = fetchWaiting(pageText, services[service].url(pathAndQuery), fetchLimits);
         return text.ok ? std::optional<QString>(std::move(text.text)) : std::nullopt;
+    }
+
+    // How much longer than a resolution's or an echo's own time-out the wait for it lasts.
+    static constexpr std::chrono::milliseconds waitGrace { 1000 };
+
+    // Name resolution and the echo, waited for like a page (runWaiting): the window repaints
+    // while they take their time. Their own time-outs hold; the wait gives them a moment more,
+    // and one that has not answered by then counts as no address, or as no reply.
+    QList<Ipv4Address> resolveNameWaiting(const QString& name) const
+    {
+        return runWaiting([resolve = resolveName, name] { return resolve(name); }, resolverTimeout + waitGrace)
+            .value_or(QList<Ipv4Address>());
+    }
+    EchoResult sendEchoWaiting(std::optional<Ipv4Address> destination, const EchoRequest& request) const
+    {
+        return runWaiting([echo = sendEcho, destination, request] { return echo(destination, request); },
+                          request.timeout + waitGrace)
+            .value_or(EchoResult { true, 0, {}, 0, QStringLiteral("no answer in time") });
     }
 
     // Never null: without a factory (or when it makes none) every navigation ends as a failed

@@ -63,7 +63,7 @@ QString reasonFor(CURLcode code, const Transfer& transfer)
     case CURLE_COULDNT_CONNECT:
         return QStringLiteral("无法连接到服务器");
     case CURLE_OPERATION_TIMEDOUT:
-        return QStringLiteral("访问超时");
+        return timedOutError();
     case CURLE_TOO_MANY_REDIRECTS:
         return QStringLiteral("重定向次数过多");
     case CURLE_FILESIZE_EXCEEDED:
@@ -124,6 +124,13 @@ struct CurlListDeleter
 };
 
 } // namespace
+
+QString serverErrorOf(long status)
+{
+    if (status < 500 || status > 599)
+        return {};
+    return QStringLiteral("服务器错误（%1）").arg(status);
+}
 
 HttpResponse httpGet(const QString& url, const HttpRequestOptions& options)
 {

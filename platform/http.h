@@ -42,4 +42,15 @@ struct HttpRequestOptions
 // One blocking GET of `url` on libcurl. Thread-safe: each call has its own handle.
 HttpResponse httpGet(const QString& url, const HttpRequestOptions& options);
 
+// A server that answers 500 to 599 had no page to give: its error page carries none of a
+// lookup's markers and must not be read as a result. A 4xx page is still a page (services
+// answer "not found" that way). The reason for such a status, or empty for any other.
+QString serverErrorOf(long status);
+
+// The reason given for a transfer, or the work after it, that outlasted its limit.
+inline QString timedOutError()
+{
+    return QStringLiteral("访问超时");
+}
+
 } // namespace veldrin

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <csetjmp>
 #include <cstdlib>
 #include <cstring>
 #include <gumbo.h>
@@ -12,7 +13,16 @@
 
 namespace veldrin {
 
+bool ParseStop::reached() const
+{
+    if (cancel && cancel->load(std::memory_order_relaxed))
+        return true;
+    return deadline != std::chrono::steady_clock::time_point::max() && std::chrono::steady_clock::now() >= deadline;
+}
+
 namespace {
+
+std::atomic<int> parsesRunning { 0 };
 
 // ---------------------------------------------------------------------------------------------
 // Parsing
@@ -20,15 +30,34 @@ namespace {
 // Gumbo makes millions of small allocations for a large page and frees most of them only at
 // the end, node by node. From an arena they cost a pointer bump, lie in document order (so the
 // walk afterwards reads memory in sequence), and go all at once, without a walk of the tree.
+//
+// The arena is also where a parse is given up: gumbo has no way to be stopped, but it asks for
+// memory at every tag and every run of text, so the allocator leaves it by a longjmp to the
+// setjmp in parseOrEscape once the stop is reached (or no memory is left). Nothing gumbo holds
+// then is lost: all of it lies in the arena.
 class ParseArena
 {
 public:
-    ParseArena() = default;
+    explicit ParseArena(const ParseStop* stop)
+        : m_stop(stop)
+    {
+    }
     ParseArena(const ParseArena&) = delete;
     ParseArena& operator=(const ParseArena&) = delete;
 
-    static void* allocate(void* arena, size_t bytes) { return static_cast<ParseArena*>(arena)->take(bytes); }
+    // Between the setjmp and this longjmp lie only gumbo's C frames and this function, which
+    // hold nothing that needs destroying.
+    static void* allocate(void* arena, size_t bytes)
+    {
+        auto* self = static_cast<ParseArena*>(arena);
+        void* block = self->stopRequested() ? nullptr : self->take(bytes);
+        if (!block)
+            std::longjmp(self->m_escape, 1);
+        return block;
+    }
     static void release(void*, void*) { } // everything goes with the arena
+
+    std::jmp_buf& escape() { return m_escape; }
 
 private:
     // Gumbo's structures hold pointers and integers, nothing wider.
@@ -36,6 +65,21 @@ private:
     static_assert(alignof(GumboNode) <= alignment && alignof(GumboAttribute) <= alignment
                   && alignof(GumboOutput) <= alignment && alignof(size_t) <= alignment);
     static constexpr size_t blockBytes = 1024 * 1024;
+    // The clock is read only every so many allocations: a large page makes millions of them,
+    // and even the slowest parse makes one every millisecond or so.
+    static constexpr unsigned allocationsPerClockRead = 32;
+
+    bool stopRequested()
+    {
+        if (!m_stop)
+            return false;
+        if (m_stop->cancel && m_stop->cancel->load(std::memory_order_relaxed))
+            return true;
+        if (++m_sinceClockRead < allocationsPerClockRead)
+            return false;
+        m_sinceClockRead = 0;
+        return m_stop->reached();
+    }
 
     void* take(size_t bytes)
     {
@@ -70,14 +114,100 @@ private:
     std::vector<std::unique_ptr<char, Free>> m_blocks;
     char* m_next = nullptr;
     size_t m_left = 0;
+    const ParseStop* m_stop;
+    unsigned m_sinceClockRead = 0;
+    std::jmp_buf m_escape {};
+};
+
+// No value of this function is changed after setjmp, so none is lost by the longjmp.
+GumboOutput* parseOrEscape(const GumboOptions* options, const char* utf8, size_t size, std::jmp_buf& escape)
+{
+    if (setjmp(escape) != 0)
+        return nullptr;
+    return gumbo_parse_with_options(options, utf8, size);
+}
+
+bool isAsciiDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+int hexDigitValue(char c)
+{
+    if (isAsciiDigit(c))
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Gumbo 0.10.1 adds up the digits of a numeric character reference in an int: past 31 bits the
+// sum wraps, and the reference comes out as a stray byte, or swallows the characters after it.
+// Every value above U+10FFFF stands for U+FFFD, so the digits of such a reference are written
+// as the least of them (hexadecimal 110000, decimal 1114112), padded with leading zeros to keep
+// the page's length. A null array when the page holds none: the page is parsed as it is.
+QByteArray withOversizedReferencesTamed(QByteArrayView utf8)
+{
+    QByteArray tamed;
+    const char* const page = utf8.data();
+    const qsizetype size = utf8.size();
+    constexpr char32_t firstBeyond = 0x110000;
+    for (qsizetype at = 0; at < size;) {
+        const void* found = std::memchr(page + at, '&', static_cast<size_t>(size - at));
+        if (!found)
+            break;
+        qsizetype next = static_cast<const char*>(found) - page + 1;
+        at = next;
+        if (next >= size || page[next] != '#')
+            continue;
+        ++next;
+        const bool hex = next < size && (page[next] == 'x' || page[next] == 'X');
+        if (hex)
+            ++next;
+        const qsizetype digits = next;
+        const int base = hex ? 16 : 10;
+        char32_t value = 0; // saturates at the first value beyond the code space
+        for (; next < size; ++next) {
+            const int digit = hex ? hexDigitValue(page[next]) : (isAsciiDigit(page[next]) ? page[next] - '0' : -1);
+            if (digit < 0)
+                break;
+            value = std::min<char32_t>(value * base + char32_t(digit), firstBeyond);
+        }
+        at = next;
+        if (value < firstBeyond)
+            continue;
+        if (tamed.isNull())
+            tamed = QByteArray(page, size);
+        const std::string_view least = hex ? "110000" : "1114112";
+        char* const written = tamed.data() + digits;
+        const qsizetype length = next - digits; // at least as long as `least`: the value is beyond it
+        std::fill(written, written + length - qsizetype(least.size()), '0');
+        std::copy(least.begin(), least.end(), written + length - qsizetype(least.size()));
+    }
+    return tamed;
+}
+
+// Counts itself among the running parses for as long as it lives.
+struct RunningParse
+{
+    RunningParse() { parsesRunning.fetch_add(1); }
+    ~RunningParse() { parsesRunning.fetch_sub(1); }
+    RunningParse(const RunningParse&) = delete;
+    RunningParse& operator=(const RunningParse&) = delete;
 };
 
 // Owns one gumbo parse of a UTF-8 buffer, which must outlive it: gumbo's nodes point into it.
+// A parse given up at `stop` has no document.
 class ParsedHtml
 {
 public:
-    explicit ParsedHtml(QByteArrayView utf8)
+    ParsedHtml(QByteArrayView utf8, const ParseStop* stop)
+        : m_arena(stop)
+        , m_tamed(withOversizedReferencesTamed(utf8))
     {
+        const QByteArrayView input = m_tamed.isNull() ? utf8 : QByteArrayView(m_tamed);
         GumboOptions options = kGumboDefaultOptions;
         options.allocator = &ParseArena::allocate;
         options.deallocator = &ParseArena::release;
@@ -85,14 +215,17 @@ public:
         // Gumbo keeps a copy of the open-element stack with every parse error it records, so a
         // page of a few thousand unclosed tags would cost gigabytes. We never read the errors.
         options.max_errors = 0;
-        m_output = gumbo_parse_with_options(&options, utf8.data(), static_cast<size_t>(utf8.size()));
+        m_output = parseOrEscape(&options, input.data(), static_cast<size_t>(input.size()), m_arena.escape());
     }
 
+    bool complete() const { return m_output != nullptr; }
     const GumboNode* document() const { return m_output ? m_output->document : nullptr; }
     const GumboNode* root() const { return m_output ? m_output->root : nullptr; }
 
 private:
+    RunningParse m_running;
     ParseArena m_arena; // holds the whole tree
+    QByteArray m_tamed; // the page gumbo reads, where it had to be mended
     GumboOutput* m_output = nullptr;
 };
 
@@ -649,32 +782,53 @@ private:
         m_lineHasContent = true;
     }
 
-    // Gumbo hands out valid UTF-8 (it replaces what is not); a sequence cut short would still
-    // become U+FFFD rather than be read past its end.
+    // Gumbo's UTF-8 is not always well formed (a numeric reference it cannot add up comes out
+    // as a stray byte). Whatever is not a whole, shortest sequence of a scalar value becomes
+    // U+FFFD, one for each maximal part of such a sequence, as the web's decoder has it: the
+    // text stays valid UTF-16 and no character after the fault is swallowed.
     void appendUtf8(const unsigned char* text, const unsigned char* end)
     {
         reserve(end - text); // never more UTF-16 units than UTF-8 bytes
         char16_t* out = m_cursor;
         while (text < end) {
-            const unsigned c = *text;
-            if (c < 0x80) {
-                *out++ = char16_t(c);
-                ++text;
-            } else if (c >= 0xC2 && c < 0xE0 && end - text >= 2) {
-                *out++ = char16_t(((c & 0x1F) << 6) | (text[1] & 0x3F));
-                text += 2;
-            } else if (c >= 0xE0 && c < 0xF0 && end - text >= 3) {
-                *out++ = char16_t(((c & 0x0F) << 12) | ((text[1] & 0x3F) << 6) | (text[2] & 0x3F));
-                text += 3;
-            } else if (c >= 0xF0 && c < 0xF5 && end - text >= 4) {
-                const char32_t point
-                    = ((c & 0x07) << 18) | ((text[1] & 0x3F) << 12) | ((text[2] & 0x3F) << 6) | (text[3] & 0x3F);
-                *out++ = char16_t(0xD800 + ((point - 0x10000) >> 10));
-                *out++ = char16_t(0xDC00 + ((point - 0x10000) & 0x3FF));
-                text += 4;
+            const unsigned lead = *text++;
+            if (lead < 0x80) {
+                *out++ = char16_t(lead);
+                continue;
+            }
+            int following;
+            char32_t point;
+            unsigned lowest = 0x80; // the range of the byte after the lead
+            unsigned highest = 0xBF;
+            if (lead >= 0xC2 && lead <= 0xDF) {
+                following = 1;
+                point = lead & 0x1F;
+            } else if (lead >= 0xE0 && lead <= 0xEF) {
+                following = 2;
+                point = lead & 0x0F;
+                lowest = lead == 0xE0 ? 0xA0 : 0x80; // no overlong form
+                highest = lead == 0xED ? 0x9F : 0xBF; // no surrogate
+            } else if (lead >= 0xF0 && lead <= 0xF4) {
+                following = 3;
+                point = lead & 0x07;
+                lowest = lead == 0xF0 ? 0x90 : 0x80; // no overlong form
+                highest = lead == 0xF4 ? 0x8F : 0xBF; // nothing beyond U+10FFFF
             } else {
                 *out++ = u'\uFFFD';
-                ++text;
+                continue;
+            }
+            for (; following > 0 && text < end && *text >= lowest && *text <= highest; --following) {
+                point = (point << 6) | (*text++ & 0x3F);
+                lowest = 0x80;
+                highest = 0xBF;
+            }
+            if (following > 0) {
+                *out++ = u'\uFFFD'; // the byte that broke the sequence is read afresh
+            } else if (point < 0x10000) {
+                *out++ = char16_t(point);
+            } else {
+                *out++ = char16_t(0xD800 + ((point - 0x10000) >> 10));
+                *out++ = char16_t(0xDC00 + ((point - 0x10000) & 0x3FF));
             }
         }
         m_cursor = out;
@@ -694,17 +848,25 @@ private:
 class InnerTextWalker
 {
 public:
-    explicit InnerTextWalker(qsizetype capacity)
+    InnerTextWalker(qsizetype capacity, const ParseStop* stop)
         : m_writer(capacity)
+        , m_stop(stop)
     {
         m_stack.reserve(64);
     }
 
-    QString run(const GumboNode* top)
+    // No value when the stop is reached on the way.
+    std::optional<QString> run(const GumboNode* top)
     {
         if (top && top->type == GUMBO_NODE_ELEMENT)
             visit(top, Role::Block);
+        unsigned sinceCheck = 0;
         while (!m_stack.empty()) {
+            if (m_stop && ++sinceCheck == stepsPerStopCheck) {
+                sinceCheck = 0;
+                if (m_stop->reached())
+                    return std::nullopt;
+            }
             Frame& frame = m_stack.back();
             const GumboVector* children = &frame.node->v.element.children;
             if (frame.next < children->length) {
@@ -909,7 +1071,10 @@ private:
         return false;
     }
 
+    static constexpr unsigned stepsPerStopCheck = 4096;
+
     TextWriter m_writer;
+    const ParseStop* m_stop;
     std::vector<Frame> m_stack;
     int m_preformatDepth = 0;
 };
@@ -930,9 +1095,11 @@ const GumboNode* bodyOf(const ParsedHtml& parsed)
 // The text never holds more UTF-16 units than twice the page's UTF-8 bytes (a line end inside
 // <pre> is the most a byte gives: CR LF), so the buffer is sized once; what is not written of
 // it is never touched, and is handed back at the end.
-QString renderBody(const ParsedHtml& parsed, qsizetype utf8Size)
+std::optional<QString> renderBody(const ParsedHtml& parsed, qsizetype utf8Size, const ParseStop* stop)
 {
-    return InnerTextWalker(2 * utf8Size + 16).run(bodyOf(parsed));
+    if (!parsed.complete())
+        return std::nullopt;
+    return InnerTextWalker(2 * utf8Size + 16, stop).run(bodyOf(parsed));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1057,10 +1224,17 @@ DocumentFacts collectFacts(const ParsedHtml& parsed)
 
 } // namespace
 
+std::optional<QString> innerTextOfUtf8Html(QByteArrayView utf8, const ParseStop& stop)
+{
+    const ParsedHtml parsed(utf8, &stop);
+    return renderBody(parsed, utf8.size(), &stop);
+}
+
+// Without a stop a parse ends only where memory runs out: it then gives no text.
 QString innerTextOfUtf8Html(QByteArrayView utf8)
 {
-    const ParsedHtml parsed(utf8);
-    return renderBody(parsed, utf8.size());
+    const ParsedHtml parsed(utf8, nullptr);
+    return renderBody(parsed, utf8.size(), nullptr).value_or(QString());
 }
 
 QString innerTextOfHtml(const QString& html)
@@ -1068,11 +1242,14 @@ QString innerTextOfHtml(const QString& html)
     return innerTextOfUtf8Html(html.toUtf8());
 }
 
-HtmlPage parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl)
+std::optional<HtmlPage> parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl, const ParseStop& stop)
 {
-    const ParsedHtml parsed(utf8);
+    const ParsedHtml parsed(utf8, &stop);
+    std::optional<QString> text = renderBody(parsed, utf8.size(), &stop);
+    if (!text)
+        return std::nullopt;
     HtmlPage page;
-    page.innerText = renderBody(parsed, utf8.size());
+    page.innerText = std::move(*text);
 
     const DocumentFacts facts = collectFacts(parsed);
     QUrl base = baseUrl;
@@ -1089,9 +1266,19 @@ HtmlPage parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl)
     return page;
 }
 
+HtmlPage parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl)
+{
+    return parseUtf8HtmlPage(utf8, baseUrl, ParseStop {}).value_or(HtmlPage {});
+}
+
 HtmlPage parseHtmlPage(const QString& html, const QUrl& baseUrl)
 {
     return parseUtf8HtmlPage(html.toUtf8(), baseUrl);
+}
+
+int htmlParsesRunning()
+{
+    return parsesRunning.load();
 }
 
 } // namespace veldrin

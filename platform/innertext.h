@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <atomic>
+#include <chrono>
+#include <optional>
 
 namespace veldrin {
 
@@ -13,6 +16,17 @@ struct HtmlPage
     QString innerText; // the body's rendered text, line breaks as CR LF
     QStringList links; // href of every <a> and <area> with one, in document order, made absolute
     QString title; // the <title> text, white space collapsed
+};
+
+// When a parse gives up: a flag another thread may set, a point in time, or both. A page that
+// takes the parser long (thousands of unclosed nested tags cost it time with the square of
+// their depth) must not go on burning a core once nobody waits for it.
+struct ParseStop
+{
+    const std::atomic<bool>* cancel = nullptr;
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+
+    bool reached() const;
 };
 
 // The body's inner text as a browser renders it for a page without style sheets (the user
@@ -29,5 +43,12 @@ QString innerTextOfUtf8Html(QByteArrayView utf8);
 // Inner text, links (made absolute against `baseUrl`, or a <base href> in the page) and title.
 HtmlPage parseHtmlPage(const QString& html, const QUrl& baseUrl);
 HtmlPage parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl);
+
+// The same, given up (no value) once `stop` is reached, during the parse or the walk after it.
+std::optional<QString> innerTextOfUtf8Html(QByteArrayView utf8, const ParseStop& stop);
+std::optional<HtmlPage> parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl, const ParseStop& stop);
+
+// How many parses are running now, on any thread: a page given up on leaves none behind.
+int htmlParsesRunning();
 
 } // namespace veldrin

@@ -21,6 +21,7 @@ struct Ipv4Address
 // Every IPv4 address the system resolver gives for `name`, in the order it gives them; empty
 // when the name does not resolve. The resolver's own retries can take long on a broken
 // network, so the answer is waited for at most `timeout` and a late one counts as none.
-QList<Ipv4Address> resolveIpv4(const QString& name, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+constexpr std::chrono::milliseconds resolverTimeout { 10000 };
+QList<Ipv4Address> resolveIpv4(const QString& name, std::chrono::milliseconds timeout = resolverTimeout);
 
 } // namespace veldrin

@@ -45,30 +45,41 @@ struct Job
 
 LoadedPage loadPage(const QString& url, const FetchLimits& limits, const std::atomic<bool>& cancel)
 {
+    // The parse stops where the loader's deadline fails the navigation, or at its cancel.
+    ParseStop stop;
+    stop.cancel = &cancel;
+    stop.deadline = std::chrono::steady_clock::now() + limits.totalTimeout;
     HttpRequestOptions options;
     options.limits = limits;
     options.formContentType = false;
     options.cancel = &cancel;
     HttpResponse response = httpGet(url, options);
 
-    LoadedPage page;
+    // A page that could not be had is an empty document at the requested address, marked as
+    // failed so that no lookup reads it as a page without its markers. A server error's page
+    // is no page either; any other status still carries the server's page, which a browser
+    // shows.
+    LoadedPage failed;
+    failed.locationUrl = url;
     if (!response.ok || cancel.load()) {
-        // A page that could not be had is an empty document at the requested address, marked
-        // as failed so that no lookup reads it as a page without its markers.
-        page.locationUrl = url;
-        page.error = !response.ok && !response.error.isEmpty() ? response.error : QStringLiteral("cancelled");
-        return page;
+        failed.error = !response.ok && !response.error.isEmpty() ? response.error : QStringLiteral("cancelled");
+        return failed;
     }
-    page.locationUrl = response.finalUrl.isEmpty() ? url : response.finalUrl;
-    // An error status still carries the server's page, and a browser shows it: not judged here.
+    failed.error = serverErrorOf(response.status);
+    if (!failed.error.isEmpty())
+        return failed;
     // Decoded straight into the UTF-8 the parser reads; the answer's bytes go before the parse.
     const QByteArray html = decodeDeclaredToUtf8(response.contentType, response.body);
     response.body = QByteArray();
-    HtmlPage parsed = parseUtf8HtmlPage(html, QUrl(page.locationUrl));
-    page.innerText = std::move(parsed.innerText);
-    page.links = std::move(parsed.links);
-    page.title = std::move(parsed.title);
-    return page;
+    const QString location = response.finalUrl.isEmpty() ? url : response.finalUrl;
+    std::optional<HtmlPage> parsed = parseUtf8HtmlPage(html, QUrl(location), stop);
+    if (!parsed) {
+        failed.error = cancel.load() ? QStringLiteral("cancelled") : timedOutError();
+        return failed;
+    }
+    return LoadedPage {
+        std::move(parsed->innerText), std::move(parsed->links), location, std::move(parsed->title), {}
+    };
 }
 
 class HttpPageLoader final : public PageLoader
@@ -84,12 +95,7 @@ public:
         connect(&m_deadline, &QTimer::timeout, this, [this] {
             for (Worker& worker : m_workers)
                 worker.job->cancel.store(true);
-            finish(m_serial,
-                   LoadedPage { {},
-                                {},
-                                m_requested,
-                                {},
-                                QStringLiteral("访问超时") });
+            finish(m_serial, LoadedPage { {}, {}, m_requested, {}, timedOutError() });
         });
     }
 

@@ -2,9 +2,8 @@
 
 #include <QEventLoop>
 #include <QTimer>
-#include <memory>
+#include <atomic>
 #include <mutex>
-#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -12,56 +11,75 @@ namespace veldrin {
 
 namespace {
 
+std::atomic<int> workersRunning { 0 };
+
 // Shared by the waiting caller and the worker; the worker may outlive the wait.
 struct Handoff
 {
     std::mutex mutex;
-    std::optional<WebText> result; // guarded by mutex
+    bool finished = false; // guarded by mutex
     QEventLoop* waiter = nullptr; // guarded by mutex; cleared when the caller stops waiting
 };
 
 } // namespace
 
-WebText fetchWaiting(const PageTextFetch& fetch, const QString& url, const FetchLimits& limits)
+namespace detail {
+
+bool waitForWorker(std::function<void()> work, std::chrono::milliseconds deadline)
 {
     auto handoff = std::make_shared<Handoff>();
     QEventLoop loop;
     handoff->waiter = &loop;
 
+    workersRunning.fetch_add(1);
     try {
-        std::thread([handoff, fetch, url, limits] {
-            WebText text = fetch(url, limits);
+        std::thread([handoff, work = std::move(work)] {
+            work();
             const std::lock_guard lock(handoff->mutex);
-            if (handoff->waiter == nullptr)
-                return; // the caller has given up: a late page is never delivered
-            handoff->result = std::move(text);
+            handoff->finished = true;
+            workersRunning.fetch_sub(1);
             // Queued to the loop's thread; a loop gone by then takes the call with it.
-            QMetaObject::invokeMethod(handoff->waiter, &QEventLoop::quit, Qt::QueuedConnection);
+            if (handoff->waiter != nullptr)
+                QMetaObject::invokeMethod(handoff->waiter, &QEventLoop::quit, Qt::QueuedConnection);
         }).detach();
     } catch (const std::system_error&) {
-        return WebText { false, {}, QStringLiteral("no thread for the request") };
+        workersRunning.fetch_sub(1);
+        return false;
     }
 
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    deadline.start(limits.totalTimeout);
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(deadline);
 
     for (;;) {
         loop.exec(QEventLoop::ExcludeUserInputEvents);
         const std::lock_guard lock(handoff->mutex);
-        if (handoff->result) {
-            handoff->waiter = nullptr;
-            return std::move(*handoff->result);
-        }
-        if (!deadline.isActive()) {
-            handoff->waiter = nullptr;
-            return WebText { false,
-                             {},
-                             QStringLiteral("访问超时") };
+        if (handoff->finished || !timer.isActive()) {
+            handoff->waiter = nullptr; // a late finish is never delivered
+            return handoff->finished;
         }
         // Woken by something else that quit the innermost loop: wait on.
     }
+}
+
+} // namespace detail
+
+WebText fetchWaiting(const PageTextFetch& fetch, const QString& url, const FetchLimits& limits)
+{
+    std::optional<WebText> text = runWaiting([fetch, url, limits] { return fetch(url, limits); }, limits.totalTimeout);
+    if (!text)
+        return WebText { false, {}, timedOutError() };
+    if (const QString serverError = serverErrorOf(text->status); text->ok && !serverError.isEmpty()) {
+        text->ok = false;
+        text->error = serverError;
+    }
+    return std::move(*text);
+}
+
+int waitingWorkersRunning()
+{
+    return workersRunning.load();
 }
 
 } // namespace veldrin

@@ -4,7 +4,11 @@
 #include "platform/webtext.h"
 
 #include <QString>
+#include <chrono>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <type_traits>
 
 namespace veldrin {
 
@@ -12,13 +16,38 @@ namespace veldrin {
 // Called on a worker thread, so it must not touch objects of the calling thread.
 using PageTextFetch = std::function<WebText(const QString& url, const FetchLimits& limits)>;
 
-// The lookups are written as plain synchronous steps, but a page may take up to the whole-answer
-// limit. So `fetch` runs on a thread of its own while the caller waits in a local event loop that
-// takes no user input: painting, timers and other panels' loader events go on, clicks and keys
-// wait until the caller has returned, as they would behind a busy thread.
+namespace detail {
+// Runs `work` on a thread of its own and waits as runWaiting does; true when it finished
+// within `deadline`. A worker still running afterwards ends alone.
+bool waitForWorker(std::function<void()> work, std::chrono::milliseconds deadline);
+} // namespace detail
+
+// The lookups are written as plain synchronous steps, but a page, a name resolution or an echo
+// may take seconds. So `work` runs on a thread of its own while the caller waits in a local
+// event loop that takes no user input: painting, timers and other panels' loader events go on,
+// clicks and keys wait until the caller has returned, as they would behind a busy thread.
 //
-// The deadline is the whole-answer limit and covers decoding and parsing too: a page that is
-// still being parsed when it passes is a time-out, and the worker's late result is dropped.
+// No value when `deadline` passes first (or no thread can be had); the worker's late result
+// is then dropped. `work` runs on the worker, so it must not touch objects of the calling
+// thread, and it should bound its own time: the wait ends at the deadline, the work does not.
+template<class Work>
+auto runWaiting(Work work, std::chrono::milliseconds deadline) -> std::optional<std::invoke_result_t<Work&>>
+{
+    using Result = std::invoke_result_t<Work&>;
+    // Shared with the worker, which may outlive the wait; read only once the worker is done.
+    auto result = std::make_shared<std::optional<Result>>();
+    if (!detail::waitForWorker([result, work = std::move(work)]() mutable { *result = work(); }, deadline))
+        return std::nullopt;
+    return std::move(*result);
+}
+
+// The page-text fetch, waited for as above. The deadline is the whole-answer limit and covers
+// decoding and parsing too: a page that is still being parsed when it passes is a time-out.
+// A server error (status 500 to 599) is a failure too: its page's text and status stay beside
+// the error, but it is no page for a lookup.
 WebText fetchWaiting(const PageTextFetch& fetch, const QString& url, const FetchLimits& limits);
+
+// How many workers of runWaiting are running now: one given up on ends by itself soon after.
+int waitingWorkersRunning();
 
 } // namespace veldrin

@@ -98,12 +98,13 @@ void ZhuJiPanel::cmdZhuJiChaXun_Click()
 
     if (host.size() > longestHostName)
         return showLookupFailure();
-    const QList<Ipv4Address> resolved = context().resolveName(host);
+    // Both off the UI thread, so the status above is drawn while they take their time.
+    const QList<Ipv4Address> resolved = context().resolveNameWaiting(host);
     // Only the first address is echoed. An unresolved name sends nothing, so no answer can be
     // counted for it, not even where the system would answer an echo to 0.0.0.0 itself.
     const std::optional<Ipv4Address> destination
         = resolved.isEmpty() ? std::nullopt : std::optional<Ipv4Address>(resolved.first());
-    const EchoResult echo = context().sendEcho(destination, EchoRequest {});
+    const EchoResult echo = context().sendEchoWaiting(destination, EchoRequest {});
     if (!echo.opened) {
         showBox(MsgNone, appTitle(), { QStringLiteral("检测失败") });
         busy.end();

@@ -1,4 +1,5 @@
 #include "support/fakepageloader.h"
+#include "support/fixtureserver.h"
 #include "support/recorders.h"
 
 #include <gtest/gtest.h>
@@ -223,6 +224,58 @@ TEST(PendingLoad, AContextWithoutLoadersStillEndsEveryLookup)
     ASSERT_TRUE(waitUntil([&] { return !seams.dialogs.boxes.isEmpty(); }, 5s));
     EXPECT_EQ(stateOf(panel), idle);
     EXPECT_TRUE(panel.parsed.isEmpty());
+}
+
+// A server error's page is no result, through the waiting fetch and the real loader alike,
+// even where it carries the very text a lookup reads; a "not found" page is still a page.
+TEST(ServerErrors, AServerErrorPageIsTheLookupsFailureAndANotFoundPageIsAPage)
+{
+    const QString whoisFailure = QStringLiteral("在查找域名信息过程中出现错误，错误原因：\r"
+                                                "1.服务器繁忙，不能响应您的请求，请稍后再试！\r"
+                                                "2.VeldrinXMLhttp组件丢失，请重新下载！\r"
+                                                "3.域名输入错误，在信息库中不存在，请检查后重新输入！");
+    const QString forumNoResult = QStringLiteral("没有查询到结果，可能由于服务器问题或网络问题，请稍后重试！");
+    const QString forumUnknown = QStringLiteral("此明星知名度过低或根本不存在！");
+    const struct
+    {
+        int status;
+        QString whoisBox; // empty: the page is shown as the record
+        QString forumBox;
+    } cases[] = {
+        { 500, whoisFailure, forumNoResult },
+        { 503, whoisFailure, forumNoResult },
+        { 599, whoisFailure, forumNoResult },
+        { 404, {}, forumUnknown },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.status);
+        FixtureServer server;
+        server.setGbkPage(QStringLiteral("/whois/example.cn"), QStringLiteral("<h1>Internal Server Error</h1>"),
+                          c.status);
+        server.setGbkPage(QStringLiteral("/f"), QStringLiteral("<p>刘德华吧尚未建立</p>"), c.status);
+        TestSeams seams(server.host(), server.port());
+
+        BuiltPanel whois = buildPanel(QStringLiteral("frmYuMing"), seams.context);
+        whois.control<QLineEdit>(u"txtYuMing")->setText(QStringLiteral("example.cn"));
+        QTest::mouseClick(whois.control<QPushButton>(u"cmdYuMingChaXun"), Qt::LeftButton);
+        const QString record = whois.control<QPlainTextEdit>(u"txtYuMingJG")->toPlainText();
+        if (c.whoisBox.isEmpty()) {
+            EXPECT_TRUE(seams.dialogs.boxes.isEmpty());
+            EXPECT_TRUE(record.contains(u"Internal Server Error")) << record.toStdString();
+        } else {
+            ASSERT_EQ(seams.dialogs.boxes.size(), 1);
+            EXPECT_EQ(seams.dialogs.boxes[0].text, c.whoisBox);
+            EXPECT_FALSE(record.contains(u"Internal Server Error")) << record.toStdString();
+        }
+
+        seams.dialogs.boxes.clear();
+        BuiltPanel forum = buildPanel(QStringLiteral("frmMX"), seams.context);
+        forum.control<QLineEdit>(u"txtMXName")->setText(QStringLiteral("刘德华"));
+        QTest::mouseClick(forum.control<QPushButton>(u"cmdMXCX"), Qt::LeftButton);
+        ASSERT_TRUE(waitUntil([&] { return !seams.dialogs.boxes.isEmpty(); }));
+        EXPECT_EQ(seams.dialogs.boxes[0].text, c.forumBox);
+        EXPECT_TRUE(forum.control<QPushButton>(u"cmdMXCX")->isEnabled());
+    }
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "platform/innertext.h"
 
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 
 using veldrin::innerTextOfHtml;
@@ -181,6 +183,106 @@ TEST(InnerText, ControlAndSurrogateCharactersPassThrough)
     html.append(QChar(0));
     html.append(u16(u"b😀c"));
     EXPECT_EQ(innerTextOfHtml(html), u16(u"ab😀c"));
+}
+
+// Whether every surrogate in `text` is half of a pair.
+bool isWellFormedUtf16(const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            return false;
+    }
+    return true;
+}
+
+// A reference beyond U+10FFFF, to a surrogate or to NUL is U+FFFD, however many digits it
+// takes, and the characters after it stay; the text, title and links are well-formed UTF-16.
+TEST(InnerText, CharacterReferencesOutsideTheScalarValuesBecomeTheReplacementCharacter)
+{
+    const char* references[] = {
+        "&#x110000;",
+        "&#1114112;",
+        "&#xEEEEEEE;",
+        "&#xEEEEEEEE;",
+        "&#xEEEEEEED;",
+        "&#xFFFFFFFF;",
+        "&#x80000000;",
+        "&#x8000D800;",
+        "&#X100000041;",
+        "&#4294967295;",
+        "&#4294967361;",
+        "&#99999999999999999999;",
+        "&#x0000000000110000;",
+        "&#xD800;",
+        "&#xDFFF;",
+        "&#55296;",
+        "&#0;",
+        "&#x0;",
+    };
+    for (const char* reference : references) {
+        SCOPED_TRACE(reference);
+        const QString ref = QString::fromLatin1(reference);
+        const QString html = u"<title>t" + ref + u"t</title><p>a" + ref + u"bc</p><a href=\"/q?" + ref + u"\">x</a>";
+        const veldrin::HtmlPage page = parseHtmlPage(html, QUrl(QStringLiteral("http://example.com/")));
+        EXPECT_EQ(printable(page.innerText), printable(u16(u"a\uFFFDbc\r\n\r\nx")));
+        EXPECT_EQ(page.title, u16(u"t\uFFFDt"));
+        ASSERT_EQ(page.links.size(), 1);
+        EXPECT_EQ(page.links.first(), QStringLiteral("http://example.com/q?%EF%BF%BD"));
+        // Without its semicolon the reference ends at the first character that is no digit.
+        const QString unended = ref.chopped(1);
+        EXPECT_EQ(printable(innerTextOfHtml(u"a" + unended + u" bc")), printable(u16(u"a\uFFFD bc")));
+    }
+    // The largest scalar value, and literal digits where references are not read, stay as they are.
+    EXPECT_EQ(innerTextOfHtml(QStringLiteral("a&#x10FFFF;b")), u"a" + QString::fromUcs4(U"\U0010FFFF") + u"b");
+    EXPECT_EQ(innerTextOfHtml(QStringLiteral("<xmp>&#x11;</xmp>")), QStringLiteral("&#x11;"));
+}
+
+// Bytes that are no UTF-8 reach the walker as U+FFFD, one for each broken sequence, and never
+// swallow the characters after them.
+TEST(InnerText, MalformedUtf8BecomesTheReplacementCharacter)
+{
+    const struct
+    {
+        QByteArray bytes;
+        const char16_t* expected;
+    } cases[] = {
+        { QByteArray("a\xED\xA0\x80z"), u"a\uFFFD\uFFFD\uFFFDz" }, // a surrogate, written out
+        { QByteArray("a\xF4\x90\x80\x80z"), u"a\uFFFD\uFFFD\uFFFD\uFFFDz" }, // beyond U+10FFFF
+        { QByteArray("a\xC0\xAFz"), u"a\uFFFD\uFFFDz" }, // an overlong form
+        { QByteArray("a\xE4\xB8z"), u"a\uFFFDz" }, // cut short
+        { QByteArray("a\x80z"), u"a\uFFFDz" },
+        { QByteArray("a\xEE"
+                     "bc"),
+          u"a\uFFFDbc" },
+        { QByteArray("a\xF0\x9F\x98\x80z"), u"a😀z" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes.toHex().toStdString());
+        const QString text = veldrin::innerTextOfUtf8Html(QByteArray(QByteArray("<p>") + c.bytes + "</p>"));
+        EXPECT_EQ(printable(text), printable(u16(c.expected)));
+        EXPECT_TRUE(isWellFormedUtf16(text));
+    }
+}
+
+// A parse given up at its stop gives no text, and leaves no parse running; one that ends in
+// time gives the same text as without a stop.
+TEST(InnerText, AParseStopsAtItsCancelOrDeadline)
+{
+    const QByteArray deep = QByteArray("<div>").repeated(100000) + "深处";
+    const QByteArray page("<p>a</p><div>b</div>");
+    const auto now = std::chrono::steady_clock::now();
+    std::atomic<bool> cancelled { true };
+    std::atomic<bool> running { false };
+
+    EXPECT_FALSE(veldrin::innerTextOfUtf8Html(deep, veldrin::ParseStop { &cancelled, {} }));
+    EXPECT_FALSE(
+        veldrin::innerTextOfUtf8Html(deep, veldrin::ParseStop { nullptr, now + std::chrono::milliseconds(200) }));
+    EXPECT_FALSE(veldrin::parseUtf8HtmlPage(deep, QUrl(), veldrin::ParseStop { &cancelled, {} }));
+    EXPECT_EQ(veldrin::innerTextOfUtf8Html(page, veldrin::ParseStop { &running, now + std::chrono::hours(1) }),
+              std::optional<QString>(innerTextOfHtml(QString::fromUtf8(page))));
+    EXPECT_EQ(veldrin::htmlParsesRunning(), 0);
 }
 
 TEST(ParseHtmlPage, LinksAreAbsoluteInDocumentOrder)

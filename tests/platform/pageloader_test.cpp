@@ -11,7 +11,6 @@
 #include <memory>
 #include <ostream>
 
-
 using namespace std::chrono_literals;
 using veldrin::createHttpPageLoader;
 using veldrin::FetchLimits;
@@ -94,7 +93,7 @@ TEST_F(PageLoaderTest, EveryNavigationEndsWithOneTitleAndOneCompletion)
         QString url;
         QString location; // expected address afterwards
         QString title;
-        QString text; // expected in the inner text; empty means the document is empty
+        QString text; // expected in the inner text; empty means an empty document, a failed load
         qint64 maxBytes = 16 * 1024 * 1024;
     };
     const Case cases[] = {
@@ -107,6 +106,12 @@ TEST_F(PageLoaderTest, EveryNavigationEndsWithOneTitleAndOneCompletion)
           server.url(QStringLiteral("/404")),
           {},
           QStringLiteral("页面不存在") },
+        // A server error's page is no page: a failed load, whatever the page says.
+        { "server error is a failed load",
+          server.url(QStringLiteral("/500")),
+          server.url(QStringLiteral("/500")),
+          {},
+          {} },
         { "refused connection", refused, refused, {}, {} },
         { "server never answers", server.url(QStringLiteral("/stall")), server.url(QStringLiteral("/stall")), {}, {} },
         { "connection dropped mid-body",
@@ -132,6 +137,7 @@ TEST_F(PageLoaderTest, EveryNavigationEndsWithOneTitleAndOneCompletion)
         EXPECT_EQ(loader->locationUrl(), c.location);
         EXPECT_EQ(log.locationAtTitle, c.location) << "the address is readable when the title changes";
         EXPECT_EQ(loader->title(), c.title);
+        EXPECT_EQ(loader->loadFailed(), c.text.isEmpty()) << loader->loadError().toStdString();
         if (c.text.isEmpty()) {
             EXPECT_EQ(log.textAtCompletion, QString());
             EXPECT_TRUE(log.linksAtCompletion.isEmpty());

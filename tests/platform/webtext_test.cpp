@@ -43,15 +43,19 @@ TEST_F(WebTextTest, ErrorStatusPagesReturnTheirText)
     {
         const char* path;
         QString text;
+        long status;
     } cases[] = {
-        { "/404", QStringLiteral("页面不存在") },
-        { "/500", QStringLiteral("服务器错误") },
+        { "/gbk", QStringLiteral("中文页面\r\n\r\n第二段"), 200 },
+        { "/404", QStringLiteral("页面不存在"), 404 },
+        { "/500", QStringLiteral("服务器错误"), 500 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         const WebText page = GetWebText(server.url(QString::fromLatin1(c.path)));
         ASSERT_TRUE(page.ok) << page.error.toStdString();
         EXPECT_EQ(page.text, c.text);
+        // The status travels beside the text, for the waiting fetch to judge.
+        EXPECT_EQ(page.status, c.status);
     }
 }
 

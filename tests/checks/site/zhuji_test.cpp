@@ -2,10 +2,14 @@
 #include "support/recorders.h"
 #include "support/recordingfetch.h"
 
+#include <QTimer>
+#include <condition_variable>
 #include <gtest/gtest.h>
+#include <mutex>
 
 using namespace veldrin;
 using namespace veldrin::test;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -256,6 +260,138 @@ TEST(ZhuJiPanelEndToEnd, LocationFromTheServer)
     EXPECT_TRUE(seams.dialogs.boxes.isEmpty());
     EXPECT_EQ(built.control<QPlainTextEdit>(u"txtZhuJiJG")->toPlainText(), QStringLiteral("本站主数据：上海市 联通"));
     EXPECT_EQ(server.lastRequest().target, QStringLiteral("/ips.asp?ip=192.0.2.7&action=2"));
+}
+
+// Holds the seam that waits on it until the test opens it, or a few seconds at most, so a
+// lookup that blocked the UI thread would fail the test instead of hanging it. Shared, so a
+// seam still waiting when the test ends is harmless.
+struct Latch
+{
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool open = false;
+
+    void wait()
+    {
+        std::unique_lock lock(mutex);
+        opened.wait_for(lock, 5s, [this] { return open; });
+    }
+    void release()
+    {
+        {
+            const std::lock_guard lock(mutex);
+            open = true;
+        }
+        opened.notify_all();
+    }
+};
+
+// Counts the paint events a widget receives.
+struct PaintCounter : QObject
+{
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+    int paints = 0;
+};
+
+// A resolver or an echo that takes its time: the lookup waits for it off the UI thread, so the
+// status is drawn and timers run, while clicks and keys wait until the handler has returned;
+// every way out enables the panel again.
+TEST_F(ZhuJiPanelTest, ASlowResolverOrEchoLeavesTheWindowPaintingAndTakesNoInput)
+{
+    enum class Held
+    {
+        Resolver,
+        Echo
+    };
+    struct Case
+    {
+        const char* name;
+        Held held;
+        QString status; // shown while it waits
+        std::optional<EchoResult> echo; // none: the name resolves to nothing
+        QString endStatus;
+    };
+    const Case cases[] = {
+        { "resolver, then no address", Held::Resolver, str(u"正在解析域名中..."), std::nullopt, str(u"出现错误") },
+        { "resolver, then located", Held::Resolver, str(u"正在解析域名中..."), EchoResult { true, 1, {}, 0, {} },
+          str(u"准备就绪") },
+        { "echo, then no socket", Held::Echo, str(u"正在解析域名中..."), EchoResult { false, 0, {}, 0, {} },
+          str(u"出现错误") },
+    };
+    QPushButton other(QStringLiteral("另一个窗口"));
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    QStringList events;
+    QObject::connect(&other, &QPushButton::clicked, [&] { events.append(QStringLiteral("other clicked")); });
+    PaintCounter statusPaints;
+    lblZhuJi->installEventFilter(&statusPaints);
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        events.clear();
+        auto latch = std::make_shared<Latch>();
+        const bool resolves = c.echo.has_value();
+        seams.context.resolveName = [latch, held = c.held, resolves](const QString&) {
+            if (held == Held::Resolver)
+                latch->wait();
+            return resolves ? QList<Ipv4Address> { ipv4(192, 0, 2, 7) } : QList<Ipv4Address>();
+        };
+        seams.context.sendEcho
+            = [latch, held = c.held, echo = c.echo](std::optional<Ipv4Address> to, const EchoRequest&) {
+                  if (held == Held::Echo)
+                      latch->wait();
+                  EchoResult result = echo.value_or(EchoResult { true, 0, {}, 0, {} });
+                  if (to && result.replies > 0)
+                      result.from = *to;
+                  return result;
+              };
+        fetch.setPage(locationUrl(QStringLiteral("192.0.2.7")), locationPage);
+        txtZhuJi->setText(QStringLiteral("www.example.cn"));
+
+        QString statusWhileWaiting;
+        bool disabledWhileWaiting = false;
+        int paintsWhileWaiting = -1;
+        statusPaints.paints = 0;
+        QTimer::singleShot(150ms, lblZhuJi, [&] {
+            statusWhileWaiting = lblZhuJi->text();
+            disabledWhileWaiting = !txtZhuJi->isEnabled() && !cmdZhuJiChaXun->isEnabled();
+            paintsWhileWaiting = statusPaints.paints;
+            queueClick(&other);
+            QTimer::singleShot(100ms, lblZhuJi, [latch] { latch->release(); });
+        });
+        QTest::mouseClick(cmdZhuJiChaXun, Qt::LeftButton);
+        events.append(QStringLiteral("lookup returned"));
+
+        EXPECT_EQ(statusWhileWaiting, c.status);
+        EXPECT_TRUE(disabledWhileWaiting);
+        EXPECT_GT(paintsWhileWaiting, 0) << "the status is drawn while the lookup waits";
+        EXPECT_EQ(lblZhuJi->text(), c.endStatus);
+        expectEnabled();
+        ASSERT_TRUE(waitUntil([&] { return events.size() == 2; }, 5s));
+        EXPECT_EQ(events, QStringList({ QStringLiteral("lookup returned"), QStringLiteral("other clicked") }));
+    }
+}
+
+// An echo that never answers ends at its own time-out and a moment more, like no reply.
+TEST_F(ZhuJiPanelTest, AnEchoThatNeverAnswersEndsLikeNoReply)
+{
+    auto latch = std::make_shared<Latch>();
+    seams.net.addresses[QStringLiteral("www.example.cn")] = { ipv4(192, 0, 2, 7) };
+    seams.context.sendEcho = [latch](std::optional<Ipv4Address>, const EchoRequest&) {
+        latch->wait();
+        return EchoResult { true, 1, ipv4(192, 0, 2, 7), 0, {} };
+    };
+    query(QStringLiteral("www.example.cn"));
+    latch->release();
+
+    expectBoxes({ { MsgNone, str(u"Veldrin"), str(u"解析域名超时") }, { MsgCritical, str(u"错误"), resolutionBox } });
+    EXPECT_TRUE(fetch.urls().isEmpty());
+    expectEnabled();
 }
 
 } // namespace
