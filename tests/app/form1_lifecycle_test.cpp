@@ -1,6 +1,9 @@
 #include "app/form1.h"
 #include "support/panelkit.h"
 #include "support/recorders.h"
+#include "windows/form2.h"
+#include "windows/form3.h"
+#include "windows/form5.h"
 
 #include <QAction>
 #include <QApplication>
@@ -54,6 +57,41 @@ TEST_F(LifecycleTest, OnTopSwitchKeepsThePlaceAndSize)
         EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     }
     EXPECT_EQ(seams.process.endCount, 0);
+}
+
+// The main, About and update windows have a fixed border: neither the widget nor the native
+// window asks for a maximise button, and the size cannot change (the window manager takes both
+// from there). The start-up window has no border at all.
+TEST_F(LifecycleTest, WindowsHaveAFixedSizeAndNoMaximiseButton)
+{
+    showWindow();
+    Form2 about(seams.context);
+    Form5 update(seams.context);
+    Form3 startUp(seams.context);
+    struct Row
+    {
+        const char* name;
+        QWidget* window;
+        bool titled;
+    };
+    const Row rows[] = {
+        { "Form1", window.get(), true },
+        { "Form2", &about, true },
+        { "Form5", &update, true },
+        { "Form3", &startUp, false },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        // Created, not shown: the start-up window would start its version check.
+        row.window->winId();
+        for (const Qt::WindowFlags flags : { row.window->windowFlags(), row.window->windowHandle()->flags() }) {
+            EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+            EXPECT_EQ(flags.testFlag(Qt::FramelessWindowHint), !row.titled);
+        }
+        EXPECT_EQ(row.window->minimumSize(), row.window->maximumSize());
+        EXPECT_EQ(row.window->windowHandle()->minimumSize(), row.window->windowHandle()->maximumSize());
+        EXPECT_EQ(row.window->size(), row.window->minimumSize());
+    }
 }
 
 // The close box, the exit button and the exit item each end the program at once.
