@@ -84,7 +84,9 @@ bool Form1::event(QEvent* event)
 void Form1::watchFocus(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (watched == m_form5 || watched == m_form2) {
+    // Known by its class, not by the guarded pointers: a window being destroyed still sends
+    // events, and is no update or About window any more by then.
+    if (qobject_cast<Form5*>(watched) != nullptr || qobject_cast<Form2*>(watched) != nullptr) {
         if (type == QEvent::WindowActivate) {
             m_focusSinkPending = true;
         } else if (type == QEvent::Hide && m_focusSinkPending) {
