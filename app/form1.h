@@ -105,6 +105,9 @@ private:
     void buildContacts(); // the two clickable contact labels
     void buildMenus(); // menu bar and its handlers
     void Form_Activate();
+    // The focus sink's bookkeeping: the window system's input to this window, and the update
+    // and About windows' activation and going away.
+    void watchFocus(QObject* watched, QEvent* event);
     void openGroup(Group group);
     void showToolPanel(ToolPanel* panel);
     void openLink(const QString& target);
@@ -149,9 +152,11 @@ private:
     // At most one update and one About window, each gone once closed.
     QPointer<Form5> m_form5;
     QPointer<Form2> m_form2;
-    // Whether the next activation moves the focus to Text5: on the first one, and after the
-    // user was in the update or About window.
-    bool m_focusSinkOnActivate = true;
+    // Whether the focus is still to go to Text5: armed until the first activation, and again
+    // while the user is in the update or About window. A click of the user's that gives a
+    // control the focus disarms it, whichever the window system reports first, the click or
+    // the activation; so does the move itself, which happens at most once per arming.
+    bool m_focusSinkPending = true;
 };
 
 } // namespace veldrin

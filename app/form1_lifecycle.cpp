@@ -2,10 +2,13 @@
 #include "app/toolpanel.h"
 #include "checks/site/gongshangpanel.h"
 #include "checks/site/icppanel.h"
+#include "windows/form2.h"
+#include "windows/form5.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QWindow>
 
 namespace veldrin {
@@ -33,15 +36,31 @@ void Form1::Form_Load()
         panel->setFlat(true);
 }
 
+namespace {
+
+// Whether a press of the mouse at `pos` (in the window's coordinates) gives a control the focus:
+// the control under it, or the nearest of its parents, takes the focus by a click.
+bool pressSetsFocus(const QWidget* window, QPoint pos)
+{
+    for (const QWidget* widget = window->childAt(pos); widget != nullptr && !widget->isWindow();
+         widget = widget->parentWidget()) {
+        if (widget->isEnabled() && (widget->focusPolicy() & Qt::ClickFocus) == Qt::ClickFocus)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 // When the window is first shown, and when the user comes back to it from the update or About
 // window, the focus goes to the sink outside the visible area, so that no visible control shows
 // a caret. After one of the program's message boxes, or coming back from another program, the
 // focus stays where the user left it: typing goes on in the same box.
 void Form1::Form_Activate()
 {
-    if (!m_focusSinkOnActivate)
+    if (!m_focusSinkPending)
         return;
-    m_focusSinkOnActivate = false;
+    m_focusSinkPending = false;
     Text5->setFocus(Qt::ActiveWindowFocusReason);
 }
 
@@ -49,7 +68,38 @@ bool Form1::event(QEvent* event)
 {
     if (event->type() == QEvent::WindowActivate)
         Form_Activate();
+    // The window system's input reaches the native window before any control.
+    if (event->type() == QEvent::Show) {
+        if (QWindow* native = windowHandle())
+            native->installEventFilter(this);
+    }
     return QMainWindow::event(event);
+}
+
+// The window system may report this window's activation before or after the click that
+// activated it (without a window manager it comes after). A click that gives a control the
+// focus is the user's choice either way, so it disarms the move to the sink. Leaving the update
+// or About window by closing it moves the focus at once, while this window may still wait for
+// its activation: a click that comes first then lands where the user clicked.
+void Form1::watchFocus(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    // Known by its class, not by the guarded pointers: a window being destroyed still sends
+    // events, and is no update or About window any more by then.
+    if (qobject_cast<Form5*>(watched) != nullptr || qobject_cast<Form2*>(watched) != nullptr) {
+        if (type == QEvent::WindowActivate) {
+            m_focusSinkPending = true;
+        } else if (type == QEvent::Hide && m_focusSinkPending) {
+            m_focusSinkPending = false;
+            Text5->setFocus(Qt::OtherFocusReason);
+        }
+        return;
+    }
+    if (m_focusSinkPending && type == QEvent::MouseButtonPress && watched == windowHandle()) {
+        const auto* mouse = static_cast<const QMouseEvent*>(event);
+        if (pressSetsFocus(this, mouse->position().toPoint()))
+            m_focusSinkPending = false;
+    }
 }
 
 // Any close request ends the program at once; nothing is saved and no other window is asked.

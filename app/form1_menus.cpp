@@ -151,14 +151,10 @@ void Form1::buildContacts()
     }
 }
 
-// A click on a contact label: the left button released over the label. The user in the update
-// or About window: the next activation of this window moves the focus to the sink.
+// A click on a contact label: the left button released over the label.
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    // The event first: a window being destroyed still sends events, and must not be looked at as
-    // an update or About window any more.
-    if (event->type() == QEvent::WindowActivate && (watched == m_form5 || watched == m_form2))
-        m_focusSinkOnActivate = true;
+    watchFocus(watched, event);
     if ((watched == Label21 || watched == Label6) && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const auto* label = static_cast<QLabel*>(watched);

@@ -6,6 +6,7 @@
 #include "windows/version.h"
 
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -58,6 +59,7 @@ Form5::Form5(Context& context)
     // The published version is page text.
     Label5->setTextFormat(Qt::PlainText);
     Text1 = layout::place(new QPlainTextEdit(this), QStringLiteral("Text1"), QRect(240, 1860, 6180, 2040));
+    Text1->installEventFilter(this);
     Label3 = layout::place(new QLabel(idleStatus, this), QStringLiteral("Label3"), QRect(240, 4020, 6180, 300));
     layout::setTextColour(Label3, layout::statusBlue);
 
@@ -84,6 +86,20 @@ Form5::Form5(Context& context)
     connect(Command3, &QPushButton::clicked, this, &Form5::Command3_Click);
 
     Form_Load();
+}
+
+// Enter in the notes box runs the default button, as it does from every other control, instead
+// of breaking the line.
+bool Form5::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Text1 && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void Form5::Form_Load()

@@ -25,6 +25,9 @@ public:
     void Command2_Click();
     void Command3_Click();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void checkFailed();
 

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "support/panelkit.h"
 #include "support/recorders.h"
 #include "support/recordingfetch.h"
 #include "windows/form5.h"
@@ -225,6 +226,37 @@ TEST_F(UpdateWindowTest, OfflineThenRunAgain)
     EXPECT_EQ(text(u"Label5"), QStringLiteral("最新版本：4.02"));
     EXPECT_EQ(text(u"Label3"), idle);
     EXPECT_EQ(find<QPlainTextEdit>(u"Text1")->toPlainText(), QStringLiteral("修正了若干错误"));
+}
+
+// Enter, as the window system delivers it, runs the check from every control of the window; the
+// notes box takes no line break from it.
+TEST_F(UpdateWindowTest, EnterRunsTheCheckFromEveryControl)
+{
+    fetch.setPage(pageUrl(), versionPage(QStringLiteral("4.02")));
+    ASSERT_NE(chooseUpdate(), nullptr);
+    ASSERT_TRUE(test::waitUntil([&] { return QApplication::activeWindow() == form5; }));
+    struct Row
+    {
+        const char16_t* control;
+        Qt::Key key;
+    };
+    const Row rows[]
+        = { { u"Text1", Qt::Key_Return },   { u"Text1", Qt::Key_Enter },     { u"Option1", Qt::Key_Return },
+            { u"Option2", Qt::Key_Return }, { u"Command1", Qt::Key_Return }, { u"Command2", Qt::Key_Return } };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(str(row.control).toStdString() + (row.key == Qt::Key_Enter ? " Enter" : " Return"));
+        find(row.control)->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), find(row.control));
+        find<QPlainTextEdit>(u"Text1")->setPlainText(QStringLiteral("旧"));
+        const qsizetype fetchedBefore = fetch.urls().size();
+        test::queueKey(form5, row.key, QStringLiteral("\r"));
+        EXPECT_TRUE(test::waitUntil([&] { return fetch.urls().size() == fetchedBefore + 1; }));
+        EXPECT_EQ(find<QPlainTextEdit>(u"Text1")->toPlainText(), QStringLiteral("修正了若干错误"));
+        EXPECT_EQ(text(u"Label5"), QStringLiteral("最新版本：4.02"));
+        EXPECT_EQ(text(u"Label3"), idle);
+        EXPECT_TRUE(form5->isVisible());
+    }
+    EXPECT_TRUE(seams.dialogs.boxes.isEmpty());
 }
 
 // One update window: chosen while it is open, the same window with its state; after closing, a
