@@ -2,6 +2,7 @@
 
 #include "app/messages.h"
 #include "app/panellayout.h"
+#include "app/pictures.h"
 #include "app/resulttext.h"
 #include "windows/version.h"
 
@@ -11,7 +12,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
 
 namespace veldrin {
 
@@ -41,7 +41,8 @@ Form5::Form5(Context& context)
     setFixedSize(twipsToPixels(6660), twipsToPixels(5520));
 
     auto* Image1 = layout::place(new QLabel(this), QStringLiteral("Image1"), QRect(240, 240, 720, 720));
-    Image1->setPixmap(style()->standardIcon(QStyle::SP_BrowserReload).pixmap(twipsToPixels(720)));
+    // The program's shield with the arrow of an update: this window's own picture.
+    Image1->setPixmap(picture(QStringLiteral("update")).pixmap(twipsToPixels(720)));
     Label1
         = layout::place(new QLabel(QStringLiteral("请点击“检查”检测更新，如果有更新，更新完成后，请将文件解压到原目录"
                                                   "并覆盖旧版本，然后重新运行本软件！如果存在更新请点击“下载新版本”"

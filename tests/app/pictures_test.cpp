@@ -1,12 +1,15 @@
 #include "app/form1.h"
 #include "app/pictures.h"
 #include "support/recorders.h"
+#include "windows/form5.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QLabel>
 #include <QPushButton>
 #include <QSet>
+#include <QStyle>
 #include <gtest/gtest.h>
 
 using namespace veldrin;
@@ -43,7 +46,7 @@ double shareStandingOut(const QImage& picture, QColor background)
 TEST(Pictures, EveryPictureRendersAndReadsOnLightAndDark)
 {
     const QStringList files = QDir(QStringLiteral(":/pictures")).entryList({ QStringLiteral("*.svg") });
-    ASSERT_EQ(files.size(), 18) << "a picture per tool button and the program's own";
+    ASSERT_EQ(files.size(), 19) << "a picture per tool button, the program's own and the update window's";
     const QColor light(239, 239, 239);
     const QColor dark(53, 53, 53);
     for (QString name : files) {
@@ -145,6 +148,22 @@ TEST(Pictures, TheProgramIconIsEveryWindowsIcon)
     Form1 window(seams.context);
     EXPECT_EQ(imageOf(window.windowIcon(), 32), expected);
     QApplication::setWindowIcon(QIcon());
+}
+
+// The update window's picture is the program's own update picture at the picture control's size,
+// not the style's reload arrow.
+TEST(Pictures, TheUpdateWindowShowsItsOwnPicture)
+{
+    test::TestSeams seams;
+    Form5 update(seams.context);
+    auto* Image1 = update.findChild<QLabel*>(QStringLiteral("Image1"));
+    ASSERT_NE(Image1, nullptr);
+    const QImage shown = Image1->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(shown.size(), Image1->size());
+    const int side = Image1->width();
+    EXPECT_EQ(shown, imageOf(picture(QStringLiteral("update")), side));
+    EXPECT_NE(shown, imageOf(update.style()->standardIcon(QStyle::SP_BrowserReload), side));
 }
 
 } // namespace
