@@ -27,8 +27,65 @@ qsizetype badSequenceLength(QByteArrayView bytes, qsizetype at, bool doubleByte)
     return trail < 0x80 ? 1 : 2;
 }
 
+// `bytes` as well-formed UTF-8: every byte that does not belong to a whole, shortest sequence
+// of a scalar value (no surrogate, nothing beyond U+10FFFF, no five- or six-byte form) gives
+// way to U+FFFD, one for each maximal start of such a sequence, as the web's decoder has it.
+// Text that is well formed already comes back as it is, not copied.
+QByteArray wellFormedUtf8(QByteArray bytes)
+{
+    const auto* const begin = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const auto* const end = begin + bytes.size();
+    QByteArray mended;
+    const unsigned char* kept = begin; // the start of what is well formed and not yet in `mended`
+    for (const unsigned char* at = begin; at < end;) {
+        const unsigned lead = *at;
+        if (lead < 0x80) {
+            ++at;
+            continue;
+        }
+        int length = 0;
+        unsigned lowest = 0x80; // the range of the byte after the lead
+        unsigned highest = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            lowest = lead == 0xE0 ? 0xA0 : 0x80; // no overlong form
+            highest = lead == 0xED ? 0x9F : 0xBF; // no surrogate
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            lowest = lead == 0xF0 ? 0x90 : 0x80; // no overlong form
+            highest = lead == 0xF4 ? 0x8F : 0xBF; // nothing beyond U+10FFFF
+        }
+        int taken = length > 0 ? 1 : 0;
+        for (; taken > 0 && taken < length && at + taken < end; ++taken) {
+            const unsigned next = at[taken];
+            if (next < lowest || next > highest)
+                break;
+            lowest = 0x80;
+            highest = 0xBF;
+        }
+        if (taken == length && length > 0) {
+            at += length;
+            continue;
+        }
+        if (mended.isNull())
+            mended.reserve(bytes.size() + 16);
+        mended.append(reinterpret_cast<const char*>(kept), at - kept);
+        mended.append(replacementUtf8, 3);
+        at += std::max(taken, 1); // the byte that broke the sequence is read afresh
+        kept = at;
+    }
+    if (mended.isNull())
+        return bytes;
+    mended.append(reinterpret_cast<const char*>(kept), end - kept);
+    return mended;
+}
+
 // Decodes to UTF-8 with an iconv source charset; never fails: each undecodable sequence
-// becomes U+FFFD and an incomplete sequence at the end one more U+FFFD.
+// becomes U+FFFD and an incomplete sequence at the end one more U+FFFD. What comes out is well
+// formed: iconv itself writes whatever its source holds, even code points that UTF-8 has no
+// room for (a UCS-4 page's values past U+10FFFF come out as five- and six-byte forms).
 // Returns no value only when iconv does not know the charset.
 std::optional<QByteArray> decodeWith(const char* charset, QByteArrayView bytes, bool doubleByte)
 {
@@ -85,7 +142,7 @@ std::optional<QByteArray> decodeWith(const char* charset, QByteArrayView bytes, 
 
     out.truncate(written);
     out.squeeze();
-    return out;
+    return wellFormedUtf8(std::move(out));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -381,19 +438,22 @@ QByteArray declaredCharset(const QByteArray& contentTypeHeader, const QByteArray
 
 QByteArray decodeDeclaredToUtf8(const QByteArray& contentTypeHeader, const QByteArray& body)
 {
-    // A byte-order mark outweighs any declaration, as in a browser.
+    // A byte-order mark outweighs any declaration, as in a browser. UTF-8 needs no conversion,
+    // only mending: iconv would pass its five- and six-byte forms through.
     if (body.startsWith("\xEF\xBB\xBF"))
-        return decodeWith("UTF-8", QByteArrayView(body).sliced(3), false).value_or(QByteArray());
+        return wellFormedUtf8(body.sliced(3));
 
     const QByteArray charset = declaredCharset(contentTypeHeader, body);
     if (charset.isEmpty() || isGbkFamily(charset) || !isPlainCharsetName(charset))
         return decodeGbkToUtf8(body);
+    const QByteArray name = iconvName(charset);
+    if (name == "UTF-8")
+        return wellFormedUtf8(body);
     if (charset == "gb18030") {
         if (std::optional<QByteArray> text = decodeWith("GB18030", body, true))
             return *std::move(text);
         return decodeGbkToUtf8(body);
     }
-    const QByteArray name = iconvName(charset);
     if (std::optional<QByteArray> text = decodeWith(name.constData(), body, false))
         return *std::move(text);
     return decodeGbkToUtf8(body);
