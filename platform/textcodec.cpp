@@ -1,5 +1,7 @@
 #include "platform/textcodec.h"
 
+#include "platform/utf8.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -27,10 +29,9 @@ qsizetype badSequenceLength(QByteArrayView bytes, qsizetype at, bool doubleByte)
     return trail < 0x80 ? 1 : 2;
 }
 
-// `bytes` as well-formed UTF-8: every byte that does not belong to a whole, shortest sequence
-// of a scalar value (no surrogate, nothing beyond U+10FFFF, no five- or six-byte form) gives
-// way to U+FFFD, one for each maximal start of such a sequence, as the web's decoder has it.
-// Text that is well formed already comes back as it is, not copied.
+// `bytes` as well-formed UTF-8: each broken sequence gives way to one U+FFFD for each maximal
+// start of a sequence in it, as the web's decoder has it (utf8StepAt). Text that is well
+// formed already comes back as it is, not copied.
 QByteArray wellFormedUtf8(QByteArray bytes)
 {
     const auto* const begin = reinterpret_cast<const unsigned char*>(bytes.constData());
@@ -38,43 +39,19 @@ QByteArray wellFormedUtf8(QByteArray bytes)
     QByteArray mended;
     const unsigned char* kept = begin; // the start of what is well formed and not yet in `mended`
     for (const unsigned char* at = begin; at < end;) {
-        const unsigned lead = *at;
-        if (lead < 0x80) {
+        if (*at < 0x80) {
             ++at;
             continue;
         }
-        int length = 0;
-        unsigned lowest = 0x80; // the range of the byte after the lead
-        unsigned highest = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            lowest = lead == 0xE0 ? 0xA0 : 0x80; // no overlong form
-            highest = lead == 0xED ? 0x9F : 0xBF; // no surrogate
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            lowest = lead == 0xF0 ? 0x90 : 0x80; // no overlong form
-            highest = lead == 0xF4 ? 0x8F : 0xBF; // nothing beyond U+10FFFF
+        const Utf8Step step = utf8StepAt(at, end);
+        if (!step.wellFormed) {
+            if (mended.isNull())
+                mended.reserve(bytes.size() + 16);
+            mended.append(reinterpret_cast<const char*>(kept), at - kept);
+            mended.append(replacementUtf8, 3);
+            kept = at + step.length;
         }
-        int taken = length > 0 ? 1 : 0;
-        for (; taken > 0 && taken < length && at + taken < end; ++taken) {
-            const unsigned next = at[taken];
-            if (next < lowest || next > highest)
-                break;
-            lowest = 0x80;
-            highest = 0xBF;
-        }
-        if (taken == length && length > 0) {
-            at += length;
-            continue;
-        }
-        if (mended.isNull())
-            mended.reserve(bytes.size() + 16);
-        mended.append(reinterpret_cast<const char*>(kept), at - kept);
-        mended.append(replacementUtf8, 3);
-        at += std::max(taken, 1); // the byte that broke the sequence is read afresh
-        kept = at;
+        at += step.length;
     }
     if (mended.isNull())
         return bytes;
