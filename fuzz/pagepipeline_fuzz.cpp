@@ -37,9 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(text == veldrin::innerTextOfUtf8Html(utf8), "page text as the decoded page's inner text");
 
     // The page loader: the charset the page declares (GBK when none), then text, links and title.
-    // Only what comes out is judged here: iconv's own UTF-8 passes five- and six-byte forms
-    // through unchecked, and the parser replaces them.
     const QByteArray declared = veldrin::decodeDeclaredToUtf8({}, body);
+    require(declared.isValidUtf8(), "declared charset decoded to UTF-8");
     const veldrin::HtmlPage page
         = veldrin::parseUtf8HtmlPage(declared, QUrl(QStringLiteral("http://127.0.0.1:8080/dir/page.htm")));
     require(page.innerText.isValidUtf16(), "loaded page's text");

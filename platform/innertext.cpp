@@ -1,5 +1,7 @@
 #include "platform/innertext.h"
 
+#include "platform/utf8.h"
+
 #include <QByteArray>
 #include <algorithm>
 #include <csetjmp>
@@ -783,48 +785,30 @@ private:
     }
 
     // Gumbo's UTF-8 is not always well formed (a numeric reference it cannot add up comes out
-    // as a stray byte). Whatever is not a whole, shortest sequence of a scalar value becomes
-    // U+FFFD, one for each maximal part of such a sequence, as the web's decoder has it: the
-    // text stays valid UTF-16 and no character after the fault is swallowed.
+    // as a stray byte). Read step by step as the web's decoder reads it (utf8StepAt), the text
+    // stays valid UTF-16 and no character after a fault is swallowed.
     void appendUtf8(const unsigned char* text, const unsigned char* end)
     {
         reserve(end - text); // never more UTF-16 units than UTF-8 bytes
         char16_t* out = m_cursor;
         while (text < end) {
-            const unsigned lead = *text++;
+            const unsigned lead = *text;
             if (lead < 0x80) {
                 *out++ = char16_t(lead);
+                ++text;
                 continue;
             }
-            int following;
-            char32_t point;
-            unsigned lowest = 0x80; // the range of the byte after the lead
-            unsigned highest = 0xBF;
-            if (lead >= 0xC2 && lead <= 0xDF) {
-                following = 1;
-                point = lead & 0x1F;
-            } else if (lead >= 0xE0 && lead <= 0xEF) {
-                following = 2;
-                point = lead & 0x0F;
-                lowest = lead == 0xE0 ? 0xA0 : 0x80; // no overlong form
-                highest = lead == 0xED ? 0x9F : 0xBF; // no surrogate
-            } else if (lead >= 0xF0 && lead <= 0xF4) {
-                following = 3;
-                point = lead & 0x07;
-                lowest = lead == 0xF0 ? 0x90 : 0x80; // no overlong form
-                highest = lead == 0xF4 ? 0x8F : 0xBF; // nothing beyond U+10FFFF
-            } else {
+            const Utf8Step step = utf8StepAt(text, end);
+            if (!step.wellFormed) {
                 *out++ = u'\uFFFD';
+                text += step.length;
                 continue;
             }
-            for (; following > 0 && text < end && *text >= lowest && *text <= highest; --following) {
-                point = (point << 6) | (*text++ & 0x3F);
-                lowest = 0x80;
-                highest = 0xBF;
-            }
-            if (following > 0) {
-                *out++ = u'\uFFFD'; // the byte that broke the sequence is read afresh
-            } else if (point < 0x10000) {
+            char32_t point = lead & (0x7Fu >> step.length); // the lead's own bits
+            for (int i = 1; i < step.length; ++i)
+                point = (point << 6) | (text[i] & 0x3F);
+            text += step.length;
+            if (point < 0x10000) {
                 *out++ = char16_t(point);
             } else {
                 *out++ = char16_t(0xD800 + ((point - 0x10000) >> 10));

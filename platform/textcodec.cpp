@@ -1,5 +1,7 @@
 #include "platform/textcodec.h"
 
+#include "platform/utf8.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -27,8 +29,40 @@ qsizetype badSequenceLength(QByteArrayView bytes, qsizetype at, bool doubleByte)
     return trail < 0x80 ? 1 : 2;
 }
 
+// `bytes` as well-formed UTF-8: each broken sequence gives way to one U+FFFD for each maximal
+// start of a sequence in it, as the web's decoder has it (utf8StepAt). Text that is well
+// formed already comes back as it is, not copied.
+QByteArray wellFormedUtf8(QByteArray bytes)
+{
+    const auto* const begin = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const auto* const end = begin + bytes.size();
+    QByteArray mended;
+    const unsigned char* kept = begin; // the start of what is well formed and not yet in `mended`
+    for (const unsigned char* at = begin; at < end;) {
+        if (*at < 0x80) {
+            ++at;
+            continue;
+        }
+        const Utf8Step step = utf8StepAt(at, end);
+        if (!step.wellFormed) {
+            if (mended.isNull())
+                mended.reserve(bytes.size() + 16);
+            mended.append(reinterpret_cast<const char*>(kept), at - kept);
+            mended.append(replacementUtf8, 3);
+            kept = at + step.length;
+        }
+        at += step.length;
+    }
+    if (mended.isNull())
+        return bytes;
+    mended.append(reinterpret_cast<const char*>(kept), end - kept);
+    return mended;
+}
+
 // Decodes to UTF-8 with an iconv source charset; never fails: each undecodable sequence
-// becomes U+FFFD and an incomplete sequence at the end one more U+FFFD.
+// becomes U+FFFD and an incomplete sequence at the end one more U+FFFD. What comes out is well
+// formed: iconv itself writes whatever its source holds, even code points that UTF-8 has no
+// room for (a UCS-4 page's values past U+10FFFF come out as five- and six-byte forms).
 // Returns no value only when iconv does not know the charset.
 std::optional<QByteArray> decodeWith(const char* charset, QByteArrayView bytes, bool doubleByte)
 {
@@ -85,7 +119,7 @@ std::optional<QByteArray> decodeWith(const char* charset, QByteArrayView bytes, 
 
     out.truncate(written);
     out.squeeze();
-    return out;
+    return wellFormedUtf8(std::move(out));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -381,19 +415,22 @@ QByteArray declaredCharset(const QByteArray& contentTypeHeader, const QByteArray
 
 QByteArray decodeDeclaredToUtf8(const QByteArray& contentTypeHeader, const QByteArray& body)
 {
-    // A byte-order mark outweighs any declaration, as in a browser.
+    // A byte-order mark outweighs any declaration, as in a browser. UTF-8 needs no conversion,
+    // only mending: iconv would pass its five- and six-byte forms through.
     if (body.startsWith("\xEF\xBB\xBF"))
-        return decodeWith("UTF-8", QByteArrayView(body).sliced(3), false).value_or(QByteArray());
+        return wellFormedUtf8(body.sliced(3));
 
     const QByteArray charset = declaredCharset(contentTypeHeader, body);
     if (charset.isEmpty() || isGbkFamily(charset) || !isPlainCharsetName(charset))
         return decodeGbkToUtf8(body);
+    const QByteArray name = iconvName(charset);
+    if (name == "UTF-8")
+        return wellFormedUtf8(body);
     if (charset == "gb18030") {
         if (std::optional<QByteArray> text = decodeWith("GB18030", body, true))
             return *std::move(text);
         return decodeGbkToUtf8(body);
     }
-    const QByteArray name = iconvName(charset);
     if (std::optional<QByteArray> text = decodeWith(name.constData(), body, false))
         return *std::move(text);
     return decodeGbkToUtf8(body);

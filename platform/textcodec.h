@@ -21,6 +21,8 @@ QByteArray declaredCharset(const QByteArray& contentTypeHeader, const QByteArray
 
 // Decodes with the declared charset (UTF-8, GBK/GB2312/GB18030, ISO-8859-1/windows-1252 and
 // whatever else iconv knows), falling back to GBK when none is declared or it is unknown.
+// A page starting with a UTF-8 byte-order mark is UTF-8 whatever it declares. What comes out
+// is always well formed: a sequence that is not becomes U+FFFD.
 QString decodeDeclared(const QByteArray& contentTypeHeader, const QByteArray& body);
 QByteArray decodeDeclaredToUtf8(const QByteArray& contentTypeHeader, const QByteArray& body);
 

@@ -25,7 +25,7 @@ struct Handoff
 
 namespace detail {
 
-bool waitForWorker(std::function<void()> work, std::chrono::milliseconds deadline)
+WaitEnd waitForWorker(std::function<void()> work, std::chrono::milliseconds deadline)
 {
     auto handoff = std::make_shared<Handoff>();
     QEventLoop loop;
@@ -44,7 +44,7 @@ bool waitForWorker(std::function<void()> work, std::chrono::milliseconds deadlin
         }).detach();
     } catch (const std::system_error&) {
         workersRunning.fetch_sub(1);
-        return false;
+        return WaitEnd::NoThread;
     }
 
     QTimer timer;
@@ -57,7 +57,7 @@ bool waitForWorker(std::function<void()> work, std::chrono::milliseconds deadlin
         const std::lock_guard lock(handoff->mutex);
         if (handoff->finished || !timer.isActive()) {
             handoff->waiter = nullptr; // a late finish is never delivered
-            return handoff->finished;
+            return handoff->finished ? WaitEnd::Finished : WaitEnd::DeadlinePassed;
         }
         // Woken by something else that quit the innermost loop: wait on.
     }
@@ -67,9 +67,15 @@ bool waitForWorker(std::function<void()> work, std::chrono::milliseconds deadlin
 
 WebText fetchWaiting(const PageTextFetch& fetch, const QString& url, const FetchLimits& limits)
 {
-    std::optional<WebText> text = runWaiting([fetch, url, limits] { return fetch(url, limits); }, limits.totalTimeout);
-    if (!text)
-        return WebText { false, {}, timedOutError() };
+    WaitEnd end = WaitEnd::Finished;
+    std::optional<WebText> text
+        = runWaiting([fetch, url, limits] { return fetch(url, limits); }, limits.totalTimeout, &end);
+    if (!text) {
+        // Only a wait that ran out is a time-out; without a thread the request was never sent.
+        return WebText { false,
+                         {},
+                         end == WaitEnd::NoThread ? QStringLiteral("no thread for the request") : timedOutError() };
+    }
     if (const QString serverError = serverErrorOf(text->status); text->ok && !serverError.isEmpty()) {
         text->ok = false;
         text->error = serverError;

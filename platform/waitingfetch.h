@@ -16,10 +16,18 @@ namespace veldrin {
 // Called on a worker thread, so it must not touch objects of the calling thread.
 using PageTextFetch = std::function<WebText(const QString& url, const FetchLimits& limits)>;
 
+// How a wait for a worker ended.
+enum class WaitEnd
+{
+    Finished,
+    DeadlinePassed,
+    NoThread, // no thread could be had: the work never ran
+};
+
 namespace detail {
-// Runs `work` on a thread of its own and waits as runWaiting does; true when it finished
-// within `deadline`. A worker still running afterwards ends alone.
-bool waitForWorker(std::function<void()> work, std::chrono::milliseconds deadline);
+// Runs `work` on a thread of its own and waits as runWaiting does. A worker still running
+// after the deadline ends alone.
+WaitEnd waitForWorker(std::function<void()> work, std::chrono::milliseconds deadline);
 } // namespace detail
 
 // The lookups are written as plain synchronous steps, but a page, a name resolution or an echo
@@ -27,16 +35,22 @@ bool waitForWorker(std::function<void()> work, std::chrono::milliseconds deadlin
 // event loop that takes no user input: painting, timers and other panels' loader events go on,
 // clicks and keys wait until the caller has returned, as they would behind a busy thread.
 //
-// No value when `deadline` passes first (or no thread can be had); the worker's late result
-// is then dropped. `work` runs on the worker, so it must not touch objects of the calling
-// thread, and it should bound its own time: the wait ends at the deadline, the work does not.
+// No value when `deadline` passes first (or no thread can be had: `end`, where given, tells
+// which); the worker's late result is then dropped. `work` runs on the worker, so it must not
+// touch objects of the calling thread, and it should bound its own time: the wait ends at the
+// deadline, the work does not.
 template<class Work>
-auto runWaiting(Work work, std::chrono::milliseconds deadline) -> std::optional<std::invoke_result_t<Work&>>
+auto runWaiting(Work work, std::chrono::milliseconds deadline, WaitEnd* end = nullptr)
+    -> std::optional<std::invoke_result_t<Work&>>
 {
     using Result = std::invoke_result_t<Work&>;
     // Shared with the worker, which may outlive the wait; read only once the worker is done.
     auto result = std::make_shared<std::optional<Result>>();
-    if (!detail::waitForWorker([result, work = std::move(work)]() mutable { *result = work(); }, deadline))
+    const WaitEnd how
+        = detail::waitForWorker([result, work = std::move(work)]() mutable { *result = work(); }, deadline);
+    if (end)
+        *end = how;
+    if (how != WaitEnd::Finished)
         return std::nullopt;
     return std::move(*result);
 }

@@ -113,8 +113,11 @@ void MxPanel::WebMX_DocumentComplete()
 bool MxPanel::showIndicators()
 {
     const QString& page = m_strMXPage;
-    const auto show = [this](Indicator row, const QString& value) {
-        showInLabel(m_indicators[row], QString::fromUtf16(IndicatorLabels[row].text) + value + u'#');
+    const auto captionOf = [](Indicator row, const QString& value) -> QString {
+        return QString::fromUtf16(IndicatorLabels[row].text) + value + u'#';
+    };
+    const auto show = [this, &captionOf](Indicator row, const QString& value) {
+        showInLabel(m_indicators[row], captionOf(row, value));
     };
 
     const std::optional<QString> topics = cut(page, topicsCut);
@@ -138,8 +141,8 @@ bool MxPanel::showIndicators()
     const std::optional<QString> fanCount = fans != 0 ? restOfLine(page, fans + fansMarker.size()) : std::nullopt;
     if (!fanCount)
         return false;
-    show(Fans, *fanCount);
-    QString caption = m_indicators[Fans]->text();
+    // Cleaned whole before it is shown: the label shows only the start of a long value.
+    QString caption = captionOf(Fans, *fanCount);
     for (QStringView clutter : fanClutter)
         caption.remove(clutter.toString());
     showInLabel(m_indicators[Fans], caption);

@@ -146,5 +146,54 @@ TEST(DecodeDeclared, Table)
     }
 }
 
+// Whatever a page holds and however it is labelled, what the parser is given is well-formed
+// UTF-8: each broken sequence is one U+FFFD for each maximal start of a sequence in it, and
+// the characters after it stay.
+TEST(DecodeDeclared, AlwaysGivesWellFormedUtf8)
+{
+    const QByteArray bom = QByteArrayLiteral("\xEF\xBB\xBF");
+    const QByteArray utf8Header = QByteArrayLiteral("text/html; charset=utf-8");
+    const struct
+    {
+        const char* name;
+        QByteArray header;
+        QByteArray body;
+        const char16_t* text;
+    } cases[] = {
+        { "five-byte form after a mark",
+          {},
+          bom + QByteArrayLiteral("a\xF8\x88\x80\x80\x80z"),
+          u"a\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDz" },
+        { "six-byte form after a mark",
+          {},
+          bom + QByteArrayLiteral("a\xFC\x84\x80\x80\x80\x80z"),
+          u"a\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDz" },
+        { "beyond U+10FFFF after a mark",
+          {},
+          bom + QByteArrayLiteral("a\xF4\x90\x80\x80z"),
+          u"a\uFFFD\uFFFD\uFFFD\uFFFDz" },
+        { "surrogate after a mark", {}, bom + QByteArrayLiteral("a\xED\xA0\x80z"), u"a\uFFFD\uFFFD\uFFFDz" },
+        { "overlong form after a mark", {}, bom + QByteArrayLiteral("a\xC0\xAFz"), u"a\uFFFD\uFFFDz" },
+        { "cut short before ASCII", {}, bom + QByteArrayLiteral("a\xE4\xB8z"), u"a\uFFFDz" },
+        { "cut short at the end", {}, bom + QByteArrayLiteral("a\xF0\x9F\x98"), u"a\uFFFD" },
+        { "a mark and nothing else", {}, bom, u"" },
+        { "sound four-byte form kept", {}, bom + QByteArrayLiteral("a\xF0\x9F\x98\x80z"), u"a😀z" },
+        { "five-byte form, declared", utf8Header, QByteArrayLiteral("a\xF8\x88\x80\x80\x80z"),
+          u"a\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDz" },
+        { "beyond U+10FFFF, declared utf8", QByteArrayLiteral("text/html; charset=utf8"),
+          QByteArrayLiteral("a\xF4\x90\x80\x80z"), u"a\uFFFD\uFFFD\uFFFD\uFFFDz" },
+        // iconv writes a UCS-4 value past the code space as a five- or six-byte form.
+        { "UCS-4 beyond the code space", QByteArrayLiteral("text/html; charset=ucs-4be"),
+          QByteArrayLiteral("\x00\x00\x00\x61\x00\x11\x00\x00\x7F\x00\x00\x00\x00\x00\x00\x7A"),
+          u"a\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDz" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray utf8 = decodeDeclaredToUtf8(c.header, c.body);
+        EXPECT_TRUE(utf8.isValidUtf8()) << utf8.toHex().toStdString();
+        EXPECT_EQ(QString::fromUtf8(utf8), QString::fromUtf16(c.text));
+    }
+}
+
 } // namespace
 } // namespace veldrin

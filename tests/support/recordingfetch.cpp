@@ -30,10 +30,10 @@ void RecordingFetch::install(Context& context)
     };
 }
 
-void RecordingFetch::setPage(const QString& url, const QString& text)
+void RecordingFetch::setPage(const QString& url, const QString& text, long status)
 {
     const std::lock_guard lock(d->mutex);
-    d->pages.insert(url, WebText { true, text, {} });
+    d->pages.insert(url, WebText { true, text, {}, status });
 }
 
 void RecordingFetch::setFailure(const QString& url, const QString& reason)

@@ -21,7 +21,8 @@ public:
     // Installs this fetch into the context; it must outlive every fetch the context starts.
     void install(Context& context);
 
-    void setPage(const QString& url, const QString& text);
+    // `status` is the answer's HTTP status that travels beside the text (0: none known).
+    void setPage(const QString& url, const QString& text, long status = 0);
     void setFailure(const QString& url, const QString& reason = QStringLiteral("refused"));
 
     // Every address fetched so far, in order.

@@ -117,6 +117,18 @@ TEST_F(StartUpTest, NoticeOnlyForAnotherPublishedVersion)
     }
 }
 
+// A published "version" of a megabyte is named by its start: a box has no room for a page.
+TEST_F(StartUpTest, AHugePublishedVersionIsNamedByItsStart)
+{
+    fetch.setPage(pageUrl(), u"The Newest Vision：" + QString(1024 * 1024, u'9') + u"########");
+    startUp(seams);
+    ASSERT_EQ(seams.dialogs.boxes.size(), 1);
+    const QString& text = seams.dialogs.boxes[0].text;
+    EXPECT_TRUE(text.startsWith(u"您使用的Veldrin版本是：4.01，最新版本是：" + QString(1000, u'9')));
+    EXPECT_TRUE(text.contains(u"9…，请及时更新。\r定期将软件升至最新版本"));
+    EXPECT_LT(text.size(), 8 * 1024);
+}
+
 // Closing the notice activates the start-up window again: no second fetch, no second box.
 TEST_F(StartUpTest, TheCheckRunsOnce)
 {

@@ -228,6 +228,37 @@ TEST_F(UpdateWindowTest, OfflineThenRunAgain)
     EXPECT_EQ(find<QPlainTextEdit>(u"Text1")->toPlainText(), QStringLiteral("修正了若干错误"));
 }
 
+// A server error's page is no version page, even one that names a newer version: the check
+// fails with its box. A "not found" page is still read as a page.
+TEST_F(UpdateWindowTest, AServerErrorFailsTheCheckAndANotFoundPageIsRead)
+{
+    for (const long status : { 500L, 503L, 599L, 404L }) {
+        SCOPED_TRACE(status);
+        const bool serverError = status >= 500;
+        fetch.setPage(pageUrl(), versionPage(QStringLiteral("5.0")), status);
+        seams.dialogs.boxes.clear();
+        ASSERT_NE(chooseUpdate(), nullptr);
+        check();
+
+        ASSERT_EQ(seams.dialogs.boxes.size(), 1);
+        const test::ShownBox& box = seams.dialogs.boxes[0];
+        if (serverError) {
+            EXPECT_EQ(box.style, MsgExclamation);
+            EXPECT_EQ(box.title, QStringLiteral("错误"));
+            EXPECT_EQ(box.text, failureText);
+            EXPECT_EQ(text(u"Label3"), QStringLiteral("检查更新失败"));
+            EXPECT_EQ(text(u"Label5"), QStringLiteral("最新版本："));
+            EXPECT_TRUE(find<QPlainTextEdit>(u"Text1")->toPlainText().isEmpty());
+        } else {
+            EXPECT_EQ(box.text, QStringLiteral("检测到新版本，请下载新版本！"));
+            EXPECT_EQ(text(u"Label5"), QStringLiteral("最新版本：5.0"));
+        }
+        EXPECT_EQ(enabled(u"Command1"), serverError);
+        EXPECT_EQ(enabled(u"Command3"), !serverError);
+        closeWindow();
+    }
+}
+
 // Enter, as the window system delivers it, runs the check from every control of the window; the
 // notes box takes no line break from it.
 TEST_F(UpdateWindowTest, EnterRunsTheCheckFromEveryControl)

@@ -3,6 +3,7 @@
 #include "support/recorders.h"
 
 #include <gtest/gtest.h>
+#include <iterator>
 
 using namespace veldrin;
 using namespace veldrin::test;
@@ -86,14 +87,21 @@ TEST_F(CelebrityLookup, PageTextIsShownAsCutAndAsText)
         // The fan line is the page's last line: no line break follows it.
         { u"fan line last", QStringLiteral("共有主题数1个，贴子数2篇，会员数3人\r\n本吧粉丝：4人") },
         { u"markup as text", QStringLiteral("共有主题数<b>1</b>个，贴子数 2 篇，会员数3人\r\n本吧粉丝：4人\r\n") },
+        // Clutter far longer than a label shows: the count is cleaned from the whole value, not
+        // from the start of it that the label shows.
+        { u"long clutter before the fan count",
+          u"共有主题数1个，贴子数2篇，会员数3人\r\n本吧粉丝：" + QStringLiteral(" 取消").repeated(3000) + u"4人\r\n" },
     };
     const QStringList expected[] = {
         { QStringLiteral("局限性人气指标：1#"), QStringLiteral("广泛性人气指标：2#"),
           QStringLiteral("流行趋势硬指标：3#"), QStringLiteral("流行趋势总指标：4#") },
         { QStringLiteral("局限性人气指标：<b>1</b>#"), QStringLiteral("广泛性人气指标： 2 #"),
           QStringLiteral("流行趋势硬指标：3#"), QStringLiteral("流行趋势总指标：4#") },
+        { QStringLiteral("局限性人气指标：1#"), QStringLiteral("广泛性人气指标：2#"),
+          QStringLiteral("流行趋势硬指标：3#"), QStringLiteral("流行趋势总指标：4#") },
     };
-    for (qsizetype i = 0; i < 2; ++i) {
+    static_assert(std::size(rows) == std::size(expected));
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
         const std::string label = str(rows[i].first).toStdString();
         query(QStringLiteral("某人"));
         web->completeWith(rows[i].second);
