@@ -136,7 +136,8 @@ struct Context
     {
         return runWaiting([echo = sendEcho, destination, request] { return echo(destination, request); },
                           request.timeout + waitGrace)
-            .value_or(EchoResult { true, 0, {}, 0, QStringLiteral("no answer in time") });
+            .value_or(EchoResult {
+                .opened = true, .replies = 0, .from = {}, .status = 0, .error = QStringLiteral("no answer in time") });
     }
 
     // Never null: without a factory (or when it makes none) every navigation ends as a failed
