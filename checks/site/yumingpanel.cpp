@@ -28,7 +28,13 @@ const QStringList failureCauses = {
 } // namespace
 
 YuMingPanel::YuMingPanel(Context& context, QWidget* parent)
+    : YuMingPanel(context, rewriteWhoisRecord, parent)
+{
+}
+
+YuMingPanel::YuMingPanel(Context& context, RecordRewrite rewrite, QWidget* parent)
     : ToolPanel(context, QStringLiteral("frmYuMing"), QStringLiteral("域名信息查询"), parent)
+    , m_rewrite(std::move(rewrite))
 {
     const layout::InputRow row = layout::inputRowAt(360);
     addLabel(QStringLiteral("lblYuMing"), QStringLiteral("域名："), row.prompt);
@@ -76,7 +82,18 @@ void YuMingPanel::cmdYuMingChaXun_Click()
     // Tested after the box shows the page: a reserved domain leaves the page there unrewritten.
     if (FindLastPos(reservedSentence, m_strYuMingPage) != 0)
         return showLookupFailure();
-    m_strYuMingPage = rewriteWhoisRecord(m_strYuMingPage, context().services.whoisSiteName);
+    // Some 160 passes over the record: about a second for the largest page the fetch accepts, so
+    // they run off the UI thread as the fetch does, with the window painting behind the disabled
+    // panel. A rewrite that outlasts the whole-answer limit is given up as a page would be: the
+    // failure box over the page as fetched, and its late result dropped.
+    std::optional<QString> rewritten = runWaiting(
+        [rewrite = m_rewrite, record = m_strYuMingPage, siteName = context().services.whoisSiteName]() mutable {
+            return rewrite(std::move(record), siteName);
+        },
+        context().fetchLimits.totalTimeout);
+    if (!rewritten)
+        return showLookupFailure();
+    m_strYuMingPage = std::move(*rewritten);
     showInTextBox(m_txtYuMingJG, m_strYuMingPage);
 }
 
