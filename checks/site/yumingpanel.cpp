@@ -28,7 +28,13 @@ const QStringList failureCauses = {
 } // namespace
 
 YuMingPanel::YuMingPanel(Context& context, QWidget* parent)
+    : YuMingPanel(context, rewriteWhoisRecord, parent)
+{
+}
+
+YuMingPanel::YuMingPanel(Context& context, RecordRewrite rewrite, QWidget* parent)
     : ToolPanel(context, QStringLiteral("frmYuMing"), QStringLiteral("域名信息查询"), parent)
+    , m_rewrite(std::move(rewrite))
 {
     const layout::InputRow row = layout::inputRowAt(360);
     addLabel(QStringLiteral("lblYuMing"), QStringLiteral("域名："), row.prompt);
@@ -73,10 +79,23 @@ void YuMingPanel::cmdYuMingChaXun_Click()
         return showLookupFailure();
     showInTextBox(m_txtYuMingJG, *page);
     m_strYuMingPage = *page;
-    // Tested after the box shows the page: a reserved domain leaves the page there unrewritten.
-    if (FindLastPos(reservedSentence, m_strYuMingPage) != 0)
+    // The search for the reserved sentence and some 160 replacement passes each run through the
+    // whole record: about a second for the largest page the fetch accepts, so they run off the UI
+    // thread as the fetch does, with the window painting behind the disabled panel. Both come
+    // after the box shows the page, which stays there unrewritten for a reserved domain and for
+    // a rewrite that outlasts the whole-answer limit: given up as a page would be, its late
+    // result dropped. Either is the lookup's failure.
+    std::optional<std::optional<QString>> rewritten = runWaiting(
+        [rewrite = m_rewrite, record = m_strYuMingPage,
+         siteName = context().services.whoisSiteName]() mutable -> std::optional<QString> {
+            if (FindLastPos(reservedSentence, record) != 0)
+                return std::nullopt;
+            return rewrite(std::move(record), siteName);
+        },
+        context().fetchLimits.totalTimeout);
+    if (!rewritten || !*rewritten)
         return showLookupFailure();
-    m_strYuMingPage = rewriteWhoisRecord(m_strYuMingPage, context().services.whoisSiteName);
+    m_strYuMingPage = std::move(**rewritten);
     showInTextBox(m_txtYuMingJG, m_strYuMingPage);
 }
 

@@ -1,9 +1,15 @@
+#include "checks/site/whoisrows.h"
+#include "checks/site/yumingpanel.h"
 #include "support/enablelog.h"
 #include "support/fixtureserver.h"
 #include "support/recorders.h"
 #include "support/recordingfetch.h"
 
+#include <QTimer>
+#include <atomic>
+#include <future>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace veldrin;
 using namespace veldrin::test;
@@ -15,11 +21,36 @@ const QString failureBox = QStringLiteral("在查找域名信息过程中出现�
                                           "2.VeldrinXMLhttp组件丢失，请重新下载！\r"
                                           "3.域名输入错误，在信息库中不存在，请检查后重新输入！");
 
+// Every way out enables the button, the input and the result box in that order.
+const QStringList enableOrder
+    = { QStringLiteral("cmdYuMingChaXun-"), QStringLiteral("txtYuMing-"), QStringLiteral("txtYuMingJG-"),
+        QStringLiteral("cmdYuMingChaXun+"), QStringLiteral("txtYuMing+"), QStringLiteral("txtYuMingJG+") };
+
+// The real rewrite, held on its worker until the test opens the gate (or, should nobody open
+// it, for a few seconds): the lookup can only go on meanwhile if it waits off the UI thread.
+struct HeldRewrite
+{
+    std::promise<void> gate;
+    std::shared_future<void> opened = gate.get_future().share();
+    std::shared_ptr<std::atomic<bool>> started = std::make_shared<std::atomic<bool>>(false);
+
+    YuMingPanel::RecordRewrite rewrite() const
+    {
+        return [opened = opened, started = started](QString record, QStringView siteName) {
+            started->store(true);
+            opened.wait_for(std::chrono::seconds(5));
+            return rewriteWhoisRecord(std::move(record), siteName);
+        };
+    }
+    void open() { gate.set_value(); }
+};
+
 struct YuMingPanelTest : ::testing::Test
 {
     TestSeams seams;
     RecordingFetch fetch;
     BuiltPanel built;
+    std::unique_ptr<YuMingPanel> heldPanel;
     QLineEdit* txtYuMing = nullptr;
     QPushButton* cmdYuMingChaXun = nullptr;
     QPlainTextEdit* txtYuMingJG = nullptr;
@@ -35,6 +66,17 @@ struct YuMingPanelTest : ::testing::Test
         txtYuMingJG = built.control<QPlainTextEdit>(u"txtYuMingJG");
         ASSERT_TRUE(txtYuMing && cmdYuMingChaXun && txtYuMingJG);
         seams.dialogs.watched = built.panel.get();
+    }
+
+    // The panel again, with `rewrite` in the rows' place.
+    void buildWith(YuMingPanel::RecordRewrite rewrite)
+    {
+        heldPanel = std::make_unique<YuMingPanel>(seams.context, std::move(rewrite));
+        heldPanel->show();
+        txtYuMing = heldPanel->findChild<QLineEdit*>(QStringLiteral("txtYuMing"));
+        cmdYuMingChaXun = heldPanel->findChild<QPushButton*>(QStringLiteral("cmdYuMingChaXun"));
+        txtYuMingJG = heldPanel->findChild<QPlainTextEdit*>(QStringLiteral("txtYuMingJG"));
+        seams.dialogs.watched = heldPanel.get();
     }
 
     QString whoisUrl(const QString& pathAfterWhois) const
@@ -169,10 +211,83 @@ TEST_F(YuMingPanelTest, RefusedConnectionLeavesTheProgressTextInTheEnabledBox)
     EXPECT_FALSE(box.seen(u"txtYuMing").enabled);
     EXPECT_EQ(txtYuMingJG->toPlainText(), QStringLiteral("正在查询域名信息中..."));
     expectEnabled();
-    EXPECT_EQ(log.changes,
-              QStringList({ QStringLiteral("cmdYuMingChaXun-"), QStringLiteral("txtYuMing-"),
-                            QStringLiteral("txtYuMingJG-"), QStringLiteral("cmdYuMingChaXun+"),
-                            QStringLiteral("txtYuMing+"), QStringLiteral("txtYuMingJG+") }));
+    EXPECT_EQ(log.changes, enableOrder);
+}
+
+// The rewrite runs on a worker while the lookup waits for it: timers go on, the page as fetched
+// stands in the disabled box, and a click elsewhere waits until the lookup has ended.
+TEST_F(YuMingPanelTest, RewriteRunsWhileTheWindowGoesOnAndTakesNoInput)
+{
+    HeldRewrite held;
+    buildWith(held.rewrite());
+    fetch.install(seams.context);
+    fetch.setPage(whoisUrl(QStringLiteral("example.com")), QStringLiteral("Domain Name: EXAMPLE.COM\r\n"));
+    QPushButton other(QStringLiteral("other"));
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    QStringList events;
+    QObject::connect(&other, &QPushButton::clicked, [&] { events.append(QStringLiteral("other clicked")); });
+
+    // Ticks counted while the rewrite is held; the gate opens after a few.
+    int ticksWhileHeld = 0;
+    Look boxWhileHeld;
+    bool buttonEnabledWhileHeld = true;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (!held.started->load() || ticksWhileHeld >= 3)
+            return;
+        if (++ticksWhileHeld == 1) {
+            boxWhileHeld = looks(*heldPanel).value(QStringLiteral("txtYuMingJG"));
+            buttonEnabledWhileHeld = cmdYuMingChaXun->isEnabled();
+            queueClick(&other);
+        } else if (ticksWhileHeld == 3) {
+            held.open();
+        }
+    });
+    ticker.start(0);
+
+    query(QStringLiteral("example.com"));
+    events.append(QStringLiteral("lookup ended"));
+    ASSERT_TRUE(waitUntil([&] { return events.size() == 2; }));
+
+    EXPECT_EQ(ticksWhileHeld, 3) << "no timer ran while the rewrite was held";
+    EXPECT_EQ(boxWhileHeld, (Look { QStringLiteral("Domain Name: EXAMPLE.COM\n"), false, true }));
+    EXPECT_FALSE(buttonEnabledWhileHeld);
+    EXPECT_EQ(events, QStringList({ QStringLiteral("lookup ended"), QStringLiteral("other clicked") }));
+    EXPECT_EQ(txtYuMingJG->toPlainText(), QStringLiteral("域名: EXAMPLE.COM\n"));
+    EXPECT_TRUE(seams.dialogs.boxes.isEmpty());
+    expectEnabled();
+}
+
+// A rewrite that outlasts the whole-answer limit is the lookup's failure: the box over the
+// disabled panel, then the panel enabled with the page as fetched in the box; the late
+// result, when it comes, is dropped.
+TEST_F(YuMingPanelTest, RewriteOutlastingTheLimitIsTheLookupFailure)
+{
+    using namespace std::chrono_literals;
+    HeldRewrite held;
+    buildWith(held.rewrite());
+    seams.context.fetchLimits.totalTimeout = 300ms;
+    fetch.install(seams.context);
+    fetch.setPage(whoisUrl(QStringLiteral("example.com")), QStringLiteral("Domain Name: EXAMPLE.COM\r\n"));
+    EnableLog log({ cmdYuMingChaXun, txtYuMing, txtYuMingJG });
+
+    query(QStringLiteral("example.com"));
+
+    ASSERT_EQ(seams.dialogs.boxes.size(), 1);
+    const ShownBox& box = seams.dialogs.boxes.first();
+    EXPECT_EQ(box.style, MsgCritical);
+    EXPECT_EQ(box.text, failureBox);
+    const QString fetched = QStringLiteral("Domain Name: EXAMPLE.COM\n");
+    EXPECT_EQ(box.seen(u"txtYuMingJG"), (Look { fetched, false, true }));
+    EXPECT_FALSE(box.seen(u"cmdYuMingChaXun").enabled);
+    expectEnabled();
+    EXPECT_EQ(log.changes, enableOrder);
+
+    held.open();
+    ASSERT_TRUE(waitUntil([] { return waitingWorkersRunning() == 0; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(txtYuMingJG->toPlainText(), fetched);
 }
 
 // End to end: the real fetch of a GBK page from the loopback server.
