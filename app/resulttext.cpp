@@ -22,14 +22,54 @@ QStringView headOf(QStringView text, qsizetype count)
     return text.first(count);
 }
 
-// Where the line starting at `from` ends: at its CR or LF, or at the end of the text.
+// The units a text box starts a new block at when it is given plain text (a CR LF pair is one
+// end). U+FDD0 and U+FDD1 are the toolkit's own frame marks, which it reads as block ends too.
+bool isLineEnd(QChar c)
+{
+    switch (c.unicode()) {
+    case u'\n':
+    case u'\r':
+    case QChar::ParagraphSeparator:
+    case 0xFDD0:
+    case 0xFDD1:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Where the line starting at `from` ends: at its line end, or at the end of the text.
 qsizetype lineEndFrom(QStringView text, qsizetype from)
 {
     for (qsizetype i = from; i < text.size(); ++i) {
-        if (text[i] == u'\n' || text[i] == u'\r')
+        if (isLineEnd(text[i]))
             return i;
     }
     return text.size();
+}
+
+// How many units the line end at `at` takes: 2 for CR LF, 0 at the end of the text.
+qsizetype lineEndLength(QStringView text, qsizetype at)
+{
+    if (at >= text.size() || !isLineEnd(text[at]))
+        return 0;
+    return text[at] == u'\r' && at + 1 < text.size() && text[at + 1] == u'\n' ? 2 : 1;
+}
+
+// The cuts count UTF-16 units, so a fixed offset next to a character beyond U+FFFF takes one
+// half of it; a control is never handed that half, which it would draw as garbage or not at all.
+QString wellFormed(const QString& text)
+{
+    if (QStringView(text).isValidUtf16())
+        return text;
+    QString repaired = text;
+    for (qsizetype i = 0; i < repaired.size(); ++i) {
+        if (repaired[i].isHighSurrogate() && i + 1 < repaired.size() && repaired[i + 1].isLowSurrogate())
+            ++i;
+        else if (repaired[i].isSurrogate())
+            repaired[i] = QChar::ReplacementCharacter;
+    }
+    return repaired;
 }
 
 } // namespace
@@ -39,42 +79,44 @@ QString cappedText(const QString& text, const TextCaps& caps)
     const QStringView all(text);
     QString shown;
     bool cut = false;
-    qsizetype lines = 0;
+    qsizetype blocks = 1; // a text box always holds one block, an empty one included
     qsizetype at = 0;
     // Stops once more than the total is built, so a page of many megabytes is never copied whole.
     while (at < all.size() && shown.size() <= caps.total) {
-        if (caps.lines > 0 && lines == caps.lines) {
-            shown += ellipsis;
-            cut = true;
-            break;
-        }
         // Without a cap by line, one unit more than fits is enough to know the total is cut, and
         // the rest of a line of megabytes is not even looked at; with one, the next line starts
         // only after this line's real end.
         const qsizetype scanTo
             = caps.perLine > 0 ? all.size() : std::min(all.size(), at + caps.total + 1 - shown.size());
         const qsizetype end = lineEndFrom(all.first(scanTo), at);
-        qsizetype next = end;
-        if (next < all.size() && (all[next] == u'\n' || all[next] == u'\r'))
-            next += all[next] == u'\r' && next + 1 < all.size() && all[next + 1] == u'\n' ? 2 : 1;
+        const qsizetype next = end + lineEndLength(all, end);
         const QStringView line = all.sliced(at, end - at);
-        if (caps.perLine > 0 && line.size() > caps.perLine) {
+        // Keeping this line's end would start one block more than the box may hold: the line
+        // ends in "…" instead.
+        const bool lastLine = caps.lines > 0 && blocks == caps.lines && next > end;
+        if (caps.perLine > 0 && line.size() + (lastLine ? 1 : 0) > caps.perLine) {
             shown += headOf(line, caps.perLine - 1);
             shown += ellipsis;
             cut = true;
         } else {
             shown += line;
+            if (lastLine) {
+                shown += ellipsis;
+                cut = true;
+            }
         }
+        if (lastLine)
+            break;
         shown += all.sliced(end, next - end);
-        ++lines;
+        ++blocks;
         at = next;
     }
     if (shown.size() > caps.total) {
         shown = headOf(shown, caps.total - 1) + ellipsis;
         cut = true;
     }
-    // An uncut text is handed on as it is, shared rather than copied.
-    return cut ? shown : text;
+    // An uncut, well-formed text is handed on as it is, shared rather than copied.
+    return wellFormed(cut ? shown : text);
 }
 
 void showInLabel(QLabel* label, const QString& text)

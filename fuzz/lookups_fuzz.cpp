@@ -1,4 +1,4 @@
-// libFuzzer target: any bytes as the answer of every service, through the panels of a few
+// libFuzzer target: any bytes as the answer of every service, through the panels of the
 // lookups that cut, scan and rewrite page text, and through the update window's check. The
 // page-text lookups get the bytes' text from a fetch that answers every address; the loader
 // lookups get the bytes' page from a fake loader. Whatever comes in, each lookup ends, its panel
@@ -36,11 +36,26 @@ void require(bool holds)
         std::abort();
 }
 
-void requireWellFormedTexts(const QWidget& root)
+void requireWellFormed(const QString& text)
 {
-    const QHash<QString, Look> all = looks(root);
-    for (const Look& look : all)
-        require(QStringView(look.text).isValidUtf16());
+    require(QStringView(text).isValidUtf16());
+}
+
+// Every text a user can read: each control's text and tip, named or not, and each box shown on
+// the way with the controls behind it as they stood while it was up.
+void requireWellFormedTexts(const QWidget& root, const QList<ShownBox>& boxes)
+{
+    requireWellFormed(root.windowTitle());
+    for (const QWidget* widget : root.findChildren<QWidget*>()) {
+        requireWellFormed(shownText(widget));
+        requireWellFormed(widget->toolTip());
+    }
+    for (const ShownBox& box : boxes) {
+        requireWellFormed(box.title);
+        requireWellFormed(box.text);
+        for (const Look& look : box.behind)
+            requireWellFormed(look.text);
+    }
 }
 
 struct Lookup
@@ -55,6 +70,7 @@ struct Lookup
 constexpr Lookup lookups[] = {
     { u"frmYuMing", u"txtYuMing", u"example.com", u"cmdYuMingChaXun", nullptr },
     { u"frmIP", u"txtIP", u"1.2.3.4", u"cmdIPChaXun", nullptr },
+    { u"frmZhuJi", u"txtZhuJi", u"www.example.cn", u"cmdZhuJiChaXun", nullptr },
     { u"frmRenQi", u"txtRenQi", u"www.example.com", u"cmdRenQiChaxun", nullptr },
     { u"frmLiuXing", u"txtLiuXing", u"www.example.com", u"cmdLiuXingChaXun", nullptr },
     { u"frmLiuXing", u"txtLiuXing", u"www.example.com", u"cmdShouLuChaXun", nullptr },
@@ -74,10 +90,15 @@ void runLookup(const Lookup& lookup, const QString& text, const HtmlPage& page)
     seams.context.pageText = [text](const QString&, const FetchLimits&) {
         return WebText { true, text, {} };
     };
+    // The host lookup's name resolves and its echo is answered, so it goes on to the page.
+    seams.net.addresses[QStringLiteral("www.example.cn")] = { ipv4(192, 0, 2, 7) };
+    seams.net.echo = EchoResult { true, 1, {}, 0, {} };
+    seams.net.answerFromDestination = true;
     FakeLoaderFactory loaders;
     loaders.install(seams.context);
     BuiltPanel built = buildPanel(str(lookup.frame), seams.context);
     require(built.panel != nullptr);
+    seams.dialogs.watched = built.panel.get();
     auto* input = built.control<QLineEdit>(lookup.input);
     auto* button = built.control<QPushButton>(lookup.button);
     input->setText(str(lookup.typed));
@@ -92,7 +113,7 @@ void runLookup(const Lookup& lookup, const QString& text, const HtmlPage& page)
     }
     require(!built.panel->lookupRunning());
     require(input->isEnabled() && button->isEnabled());
-    requireWellFormedTexts(*built.panel);
+    requireWellFormedTexts(*built.panel, seams.dialogs.boxes);
 }
 
 void runUpdateCheck(const QString& text)
@@ -103,12 +124,13 @@ void runUpdateCheck(const QString& text)
     };
     Form5 form5(seams.context);
     form5.setAttribute(Qt::WA_DeleteOnClose, false);
+    seams.dialogs.watched = &form5;
     form5.show();
     QTest::mouseClick(form5.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
     // The check stays disabled only when a newer version can be downloaded instead.
     require(form5.findChild<QPushButton*>(QStringLiteral("Command1"))->isEnabled()
             || form5.findChild<QPushButton*>(QStringLiteral("Command3"))->isEnabled());
-    requireWellFormedTexts(form5);
+    requireWellFormedTexts(form5, seams.dialogs.boxes);
 }
 
 } // namespace

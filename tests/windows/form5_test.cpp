@@ -206,6 +206,20 @@ TEST_F(UpdateWindowTest, CheckEndsByThePublishedVersion)
     }
 }
 
+// The notes are cut two units inside their markers, counted in UTF-16 units: beside 😀 (one
+// surrogate pair) each end takes half of it, and the box shows U+FFFD for each half.
+TEST_F(UpdateWindowTest, NotesCutThroughACharacterShowAReplacementForTheHalf)
+{
+    fetch.setPage(pageUrl(),
+                  QStringLiteral("The Newest Vision：4.5########\r\n###Update Text###\n😀修正了若干错误😀\n#End#"));
+    ASSERT_NE(chooseUpdate(), nullptr);
+    check();
+
+    EXPECT_EQ(find<QPlainTextEdit>(u"Text1")->toPlainText(), str(u"\uFFFD修正了若干错误\uFFFD"));
+    EXPECT_EQ(text(u"Label3"), idle);
+    closeWindow();
+}
+
 // Offline the check fails and can be run again; with the page back it goes through.
 TEST_F(UpdateWindowTest, OfflineThenRunAgain)
 {
