@@ -5,7 +5,6 @@
 #include "support/recorders.h"
 #include "support/recordingfetch.h"
 
-#include <QElapsedTimer>
 #include <QTextDocument>
 #include <gtest/gtest.h>
 
@@ -150,7 +149,7 @@ TEST(ResultText, AnUnbrokenLineOfMegabytesIsShownAsItsStart)
 
 // Through a real lookup: a label and a text box given a page with an unbroken line of
 // megabytes show its start and leave the panel usable. Laid out whole, the box alone would
-// hold the window for many minutes; the bound is far above what the capped text takes.
+// hold the window for many minutes, so an uncapped control shows here as a hang.
 struct HugeLineRow
 {
     const char16_t* frame;
@@ -185,12 +184,9 @@ TEST(ResultText, AHugeUnbrokenLineThroughALookupLeavesThePanelResponsive)
         seams.dialogs.watched = built.panel.get();
         fetch.setPage(seams.context.services[row.service].url(str(row.path)), str(row.pageStart) + huge + row.pageEnd);
 
-        QElapsedTimer took;
-        took.start();
         built.control<QLineEdit>(row.input)->setText(str(row.typed));
         QTest::mouseClick(built.control<QPushButton>(row.button), Qt::LeftButton);
         built.panel->repaint();
-        EXPECT_LT(took.elapsed(), 60'000);
 
         const QString shown = shownText(built.control(row.result));
         EXPECT_TRUE(shown.startsWith(str(row.caption) + u"xxxx"));
