@@ -1,5 +1,5 @@
-// Every named control of every window and tool panel, as the program's design gives it: its
-// kind, its caption or text at start, and its font and tip where they are fixed. One table per
+// Every named control of every window and tool panel as the program builds it: its kind, its
+// caption or text at start, and its font and tip where they are fixed. One table per
 // window or panel, checked against the windows as they are built.
 
 #include "app/form1.h"
@@ -53,7 +53,7 @@ enum class Kind
     Menu,
     MenuItem,
     Separator,
-    PageLoader, // a hidden browser control
+    PageLoader, // fetches and parses a page for a lookup; never shown
 };
 
 struct FontSpec
@@ -80,8 +80,8 @@ struct Row
     const char16_t* tip = nullptr; // the text shown when the pointer rests on the control
 };
 
-// Page buffers that the design keeps in hidden text boxes are strings in the panels, so they
-// have no row.
+// The page texts a lookup keeps between its steps are strings in the panels, not controls, so
+// they have no row.
 
 constexpr Row mainWindow[] = {
     { u"Form1", Kind::Window, u"Veldrin 4.01" },
@@ -103,8 +103,8 @@ constexpr Row toolGroups[] = {
     { u"frmChuJi", Kind::Frame },
     { u"frmZhongJi", Kind::Frame },
     { u"frmGaoji", Kind::Frame },
-    // The tips of cmdZhongJi, Command11, Command8, Command12 and Command7 are our own wording;
-    // the main window's test checks that they have one.
+    // cmdZhongJi, Command11, Command8, Command12 and Command7 have tips too; the main window's
+    // test checks that each has one.
     { u"cmdChuJi", Kind::Button, u"初级鉴别", nullptr, u"六种最基本的查询鉴别方法" },
     { u"cmdZhongJi", Kind::Button, u"中级鉴别" },
     { u"cmdGaoji", Kind::Button, u"高级鉴别", nullptr, u"五种高级鉴别方法" },
@@ -188,7 +188,7 @@ constexpr Row menus[] = {
     { u"mnuHelp1", Kind::MenuItem, u"打开帮助文件" },
     { u"mnuWeb", Kind::MenuItem, u"本软件网站" },
     { u"mnuQQ", Kind::MenuItem, u"联系我们" },
-    // A caption of "-" makes an item a separator line.
+    // Separator lines between the help items.
     { u"mnuF2", Kind::Separator },
     { u"mnuUpdate", Kind::MenuItem, u"在线升级" },
     { u"mnuF3", Kind::Separator },
@@ -346,8 +346,8 @@ constexpr Row fixedTelephone[] = {
     { u"Text2", Kind::LineEdit, u"", &verdana },
     { u"cmdTelChaXun", Kind::Button, u"查询" },
     { u"txtTel", Kind::LineEdit, u"", &verdana },
-    // A box of several lines, where the designed one has one: the district text of a number
-    // is often longer than the box is wide, and a line box would show only its start.
+    // A box of several lines: the district text of a number is often longer than the box is
+    // wide, and a one-line box would show only its start.
     { u"txtTelWZ", Kind::TextBox, u"" },
     { u"Command4", Kind::Button, u"查询Email所在地" },
     { u"WebTel", Kind::PageLoader },
@@ -437,8 +437,8 @@ constexpr Row updateWindow[] = {
 constexpr Row aboutWindow[] = {
     { u"Label1", Kind::Label, u"产品名称：Veldrin" },
     { u"Label2", Kind::Label, u"产品版本：4.0" },
-    // The rights line, the maker's address and the legal warning are the maker's wording;
-    // the About window's own test checks them.
+    // The rights line, the maker's address and the legal warning are long texts; the About
+    // window's own test checks them.
     { u"Label3", Kind::Label },
     { u"Label4", Kind::Label },
     { u"Label5", Kind::Label, u"已安装的组件：" },
@@ -663,8 +663,8 @@ TEST_P(Inventories, EveryControlHasItsKindTextAndFont)
     }
 }
 
-// Nothing named that the design does not name: a control under a name of its own would be
-// missed by every test that looks for it under the designed one.
+// No named control outside the tables: a control under another name would be missed by every
+// test that looks for it under the name the tables give.
 TEST(Inventory, NoControlOutsideTheTables)
 {
     for (const Window kind : { Window::Main, Window::StartUp, Window::Update, Window::About }) {

@@ -24,7 +24,7 @@ bool isAsciiLetter(char16_t c)
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
 }
 
-// What each list must refuse, built from its description rather than from its written text.
+// What each list must refuse, built from the rule it stands for rather than from its written text.
 bool expectedRefused(RefusedList list, char16_t c)
 {
     const bool common = std::find(std::begin(commonList), std::end(commonList), c) != std::end(commonList);
@@ -57,8 +57,8 @@ TEST(RefusedLists, CommonListHasItsFortyOneCharacters)
         EXPECT_EQ(common.at(i).unicode(), commonList[i]) << "at " << i;
 }
 
-// Every list against its description over every character that appears in any list, plus
-// the characters the descriptions single out and a sample of ordinary input.
+// Every list against its rule over every character that appears in any list, plus the
+// characters the rules single out and a sample of ordinary input.
 TEST(RefusedLists, EachListRefusesExactlyWhatItDescribes)
 {
     QString probe = QStringLiteral("0123456789abcxyzABCXYZ.,:;-=?|`\"*中文允许输入的字符　？，。\t");

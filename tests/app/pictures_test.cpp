@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/picturebutton.h"
 #include "app/pictures.h"
 #include "support/recorders.h"
 #include "windows/form5.h"
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QSet>
 #include <QStyle>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace veldrin;
@@ -91,15 +93,16 @@ constexpr ToolPicture toolPictures[] = {
     { u"cmdSafe", u"urlsafety" },  { u"Command7", u"shop" },
 };
 
-// Every tool button, the two link tools included, shows its own picture beside its caption, and
-// both fit the button: its size hint (caption whole, picture at its smallest) is within the
-// fixed size, and the picture really is drawn.
+// Every tool button, the two link tools included, shows the picture named for it beside its
+// caption, and both fit the button: its size hint (caption whole, picture at its smallest) is
+// within the fixed size, and the picture really is drawn. No two buttons show the same
+// picture: their icons, rendered at the size the buttons draw them, all differ.
 TEST(Pictures, EveryToolButtonShowsItsOwnPictureAndCaption)
 {
     test::TestSeams seams;
     Form1 window(seams.context);
     window.show();
-    QSet<QString> seen;
+    QList<std::pair<QString, QImage>> shownPictures;
     for (int group = 0; group < 3; ++group) {
         // The buttons are drawn only while their group is open.
         if (group == 0)
@@ -111,9 +114,10 @@ TEST(Pictures, EveryToolButtonShowsItsOwnPictureAndCaption)
         for (const ToolPicture& row : toolPictures) {
             auto* button = window.findChild<QPushButton*>(str(row.button));
             ASSERT_NE(button, nullptr) << str(row.button).toStdString();
-            if (!button->isVisible() || seen.contains(button->objectName()))
+            const bool seen = std::any_of(shownPictures.cbegin(), shownPictures.cend(),
+                                          [&](const auto& shown) { return shown.first == button->objectName(); });
+            if (!button->isVisible() || seen)
                 continue;
-            seen.insert(button->objectName());
             SCOPED_TRACE(button->objectName().toStdString());
             EXPECT_FALSE(button->text().isEmpty());
             ASSERT_FALSE(button->icon().isNull());
@@ -128,14 +132,24 @@ TEST(Pictures, EveryToolButtonShowsItsOwnPictureAndCaption)
             button->setIcon(QIcon());
             EXPECT_NE(button->grab().toImage(), withPicture) << "the picture is drawn";
             button->setIcon(shown);
+            shownPictures.append({ button->objectName(), imageOf(shown, button->iconSize().width()) });
         }
     }
-    EXPECT_EQ(seen.size(), qsizetype(std::size(toolPictures)));
+    EXPECT_EQ(shownPictures.size(), qsizetype(std::size(toolPictures)));
+    // The tool buttons' class has no meta-object of its own, so they are told apart by type.
+    const QList<QPushButton*> buttons = window.findChildren<QPushButton*>();
+    EXPECT_EQ(std::count_if(buttons.cbegin(), buttons.cend(),
+                            [](const QPushButton* b) { return dynamic_cast<const PictureButton*>(b) != nullptr; }),
+              shownPictures.size())
+        << "a tool button off the table";
 
-    QSet<QString> pictures;
-    for (const ToolPicture& row : toolPictures)
-        pictures.insert(str(row.picture));
-    EXPECT_EQ(pictures.size(), qsizetype(std::size(toolPictures))) << "no two tools share a picture";
+    for (qsizetype i = 0; i < shownPictures.size(); ++i) {
+        for (qsizetype j = i + 1; j < shownPictures.size(); ++j) {
+            EXPECT_NE(shownPictures[i].second, shownPictures[j].second)
+                << shownPictures[i].first.toStdString() << " and " << shownPictures[j].first.toStdString()
+                << " show the same picture";
+        }
+    }
 }
 
 // The program's own icon marks every window, not a stock one.

@@ -1,6 +1,7 @@
 #include "checks/site/ippanel.h"
 #include "platform/innertext.h"
 #include "support/fixtureserver.h"
+#include "support/paintcounter.h"
 #include "support/recorders.h"
 #include "support/recordingfetch.h"
 
@@ -15,19 +16,6 @@ using namespace veldrin::test;
 using namespace std::chrono_literals;
 
 namespace {
-
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject
-{
-public:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-    int paints = 0;
-};
 
 // The IP panel and a second panel's button side by side in one window, the IP lookup's page
 // held back for as long as the test says.

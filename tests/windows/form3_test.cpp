@@ -44,7 +44,7 @@ protected:
     std::unique_ptr<Form3> form3;
 };
 
-TEST_F(StartUpTest, WindowAsDesigned)
+TEST_F(StartUpTest, OpensFramelessWithItsStatusBelowTheMiddle)
 {
     Form3 window(seams.context);
     EXPECT_TRUE(window.windowFlags().testFlag(Qt::FramelessWindowHint));

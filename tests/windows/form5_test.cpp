@@ -96,7 +96,7 @@ protected:
     QPointer<Form5> form5;
 };
 
-TEST_F(UpdateWindowTest, OpensAsDesigned)
+TEST_F(UpdateWindowTest, OpensOwnerlessIdleAndFetchesNothing)
 {
     ASSERT_NE(chooseUpdate(), nullptr);
     EXPECT_EQ(form5->windowTitle(), QStringLiteral("软件升级"));

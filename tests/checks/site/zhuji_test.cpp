@@ -1,4 +1,5 @@
 #include "support/fixtureserver.h"
+#include "support/paintcounter.h"
 #include "support/recorders.h"
 #include "support/recordingfetch.h"
 
@@ -284,18 +285,6 @@ struct Latch
         }
         opened.notify_all();
     }
-};
-
-// Counts the paint events a widget receives.
-struct PaintCounter : QObject
-{
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-    int paints = 0;
 };
 
 // A resolver or an echo that takes its time: the lookup waits for it off the UI thread, so the
