@@ -9,7 +9,9 @@
 #include <QThread>
 #include <QWheelEvent>
 #include <QWindow>
+#include <QtGui/private/qguiapplication_p.h>
 #include <QtGui/private/qhighdpiscaling_p.h>
+#include <QtGui/private/qshortcutmap_p.h>
 #include <memory>
 #include <optional>
 #include <qpa/qwindowsysteminterface.h>
@@ -70,6 +72,14 @@ QWidget* pointerTarget(const QWindow* window, QPointF position)
     return under != nullptr ? under : top;
 }
 
+// A key press some shortcut of the program answers: the window's own key, whatever has the focus.
+bool isShortcut(const QKeyEvent& key)
+{
+    const QKeySequence sequence(QKeyCombination(key.modifiers(), Qt::Key(key.key())));
+    return key.type() == QEvent::KeyPress
+        && QGuiApplicationPrivate::instance()->shortcutMap.hasShortcutForKeySequence(sequence);
+}
+
 bool isBusy(const QWidget* target)
 {
     return target != nullptr && (!target->isEnabled() || qobject_cast<const FocusPark*>(target) != nullptr);
@@ -122,7 +132,7 @@ protected:
             return true;
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
-            keep(window, event, !isBusy(keyTarget(window)));
+            keep(window, event, !isBusy(keyTarget(window)) || isShortcut(static_cast<const QKeyEvent&>(*event)));
             return true;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 namespace veldrin {
 
@@ -117,12 +118,13 @@ BusyGuard::BusyGuard(ToolPanel& panel, std::initializer_list<QWidget*> controls,
     panel.lookupStarted();
     // Parked before the controls are disabled, or Qt would already have moved it on.
     QWidget* focused = panel.window()->focusWidget();
-    for (QWidget* control : controls) {
-        if (focused != nullptr && !m_focused && (control == focused || control->isAncestorOf(focused))) {
-            m_focused = focused;
-            m_park = panel.focusPark();
-            m_park->setFocus(Qt::OtherFocusReason);
-        }
+    const auto holdsFocus = [focused](const QWidget* control) {
+        return control == focused || control->isAncestorOf(focused);
+    };
+    if (focused != nullptr && std::any_of(controls.begin(), controls.end(), holdsFocus)) {
+        m_focused = focused;
+        m_park = panel.focusPark();
+        m_park->setFocus(Qt::OtherFocusReason);
     }
     for (QWidget* control : controls) {
         control->setEnabled(false);

@@ -5,6 +5,7 @@
 #include "support/recordingfetch.h"
 
 #include <QElapsedTimer>
+#include <QShortcut>
 #include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -98,7 +99,7 @@ TEST_F(WaitingFetch, TheWindowPaintsAndTimersRunWhileThePanelWaitsDisabled)
 
 // Input made during the wait at the disabled button or box does nothing, even once they are
 // enabled again: no second fetch, nothing typed into a box. A click on a control that stayed
-// enabled is handled once the lookup has returned.
+// enabled and a key of the window's own are handled once the lookup has returned.
 TEST_F(WaitingFetch, InputAtTheBusyControlsIsDroppedAndOtherInputHandledAfterTheLookupReturns)
 {
     const QString url = seams.context.services[Service::IpLocation].url(QStringLiteral("/ips.asp?ip=1.2.3.4&action=2"));
@@ -106,12 +107,17 @@ TEST_F(WaitingFetch, InputAtTheBusyControlsIsDroppedAndOtherInputHandledAfterThe
         url,
         QStringLiteral(
             "本站主数据：北京市\r\n参考如果您发现查询结果不详细或不正确，请使用IP数据库自助添加功能进行修正"));
+    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), &window);
+    QObject::connect(shortcut, &QShortcut::activated, [this] { events.append(QStringLiteral("shortcut")); });
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     fetch.hold();
     box->setFocus();
     whileWaiting([&] {
         queueClick(button);
         queueKey(box, Qt::Key_Return, QStringLiteral("\r"));
         queueKey(box, Qt::Key_5, QStringLiteral("5"));
+        queueKey(box, Qt::Key_K, {}, Qt::ControlModifier);
         queueClick(other);
         QTimer::singleShot(100ms, ip, [this] { fetch.release(); });
     });
@@ -119,8 +125,10 @@ TEST_F(WaitingFetch, InputAtTheBusyControlsIsDroppedAndOtherInputHandledAfterThe
     events.append(QStringLiteral("lookup returned"));
     EXPECT_EQ(events, QStringList { QStringLiteral("lookup returned") });
 
-    ASSERT_TRUE(waitUntil([&] { return events.size() == 2; }, 5s));
-    EXPECT_EQ(events.last(), QStringLiteral("other clicked"));
+    ASSERT_TRUE(waitUntil([&] { return events.size() == 3; }, 5s));
+    EXPECT_EQ(events,
+              (QStringList { QStringLiteral("lookup returned"), QStringLiteral("shortcut"),
+                             QStringLiteral("other clicked") }));
     EXPECT_EQ(fetch.urls(), QStringList { url });
     EXPECT_TRUE(seams.dialogs.boxes.isEmpty());
     EXPECT_EQ(box->text(), QStringLiteral("1.2.3.4"));
