@@ -1,5 +1,6 @@
 #include "app/toolpanel.h"
 
+#include "app/busyinput.h"
 #include "app/messages.h"
 
 #include <QCheckBox>
@@ -9,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 namespace veldrin {
 
@@ -19,6 +21,8 @@ ToolPanel::ToolPanel(Context& context, const QString& objectName, const QString&
     setObjectName(objectName);
     // Drawn like the container frames: flat, no raised border.
     setFlat(true);
+    // Every lookup's wait takes the user's input through the same gate.
+    installBusyInput();
 }
 
 QLineEdit* ToolPanel::addLineEdit(const QString& name, QRect twips, const QString& text)
@@ -88,6 +92,15 @@ PageLoader* ToolPanel::addPageLoader(const QString& name)
     return loader;
 }
 
+QWidget* ToolPanel::focusPark()
+{
+    if (m_focusPark == nullptr) {
+        m_focusPark = new FocusPark(this);
+        m_focusPark->show();
+    }
+    return m_focusPark;
+}
+
 void ToolPanel::showBox(int style, const QString& title, const QStringList& lines)
 {
     showMessage(m_context, window(), style, title, lines);
@@ -103,6 +116,16 @@ BusyGuard::BusyGuard(ToolPanel& panel, std::initializer_list<QWidget*> controls,
     , m_order(order)
 {
     panel.lookupStarted();
+    // Parked before the controls are disabled, or Qt would already have moved it on.
+    QWidget* focused = panel.window()->focusWidget();
+    const auto holdsFocus = [focused](const QWidget* control) {
+        return control == focused || control->isAncestorOf(focused);
+    };
+    if (focused != nullptr && std::any_of(controls.begin(), controls.end(), holdsFocus)) {
+        m_focused = focused;
+        m_park = panel.focusPark();
+        m_park->setFocus(Qt::OtherFocusReason);
+    }
     for (QWidget* control : controls) {
         control->setEnabled(false);
         m_controls.append(control);
@@ -122,6 +145,17 @@ void BusyGuard::end()
         if (m_controls[i])
             m_controls[i]->setEnabled(true);
     }
+    giveFocusBack();
+}
+
+void BusyGuard::giveFocusBack()
+{
+    // Focus found anywhere but in the park was moved there by the user or by the lookup.
+    if (m_park && m_focused && m_park->window()->focusWidget() == m_park && m_focused->isEnabled()
+        && m_focused->isVisible())
+        m_focused->setFocus(Qt::OtherFocusReason);
+    m_park.clear();
+    m_focused.clear();
 }
 
 void BusyGuard::end(std::initializer_list<QWidget*> order)

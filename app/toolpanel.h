@@ -38,7 +38,8 @@ class ToolPanel;
 // found, failure, exception) enables them again. A handler whose lookup enables the panel
 // before its message box calls end() before showing it. The controls are enabled again in
 // the reverse of the order they were disabled in, or, for lookups that enable them as
-// listed, in that order.
+// listed, in that order. When one of the controls has the focus, the focus waits in the
+// panel's FocusPark meanwhile and goes back to it at the end, unless it was moved since.
 class BusyGuard
 {
 public:
@@ -58,8 +59,12 @@ public:
     void end(std::initializer_list<QWidget*> order);
 
 private:
+    void giveFocusBack();
+
     QPointer<ToolPanel> m_panel;
     QList<QPointer<QWidget>> m_controls;
+    QPointer<QWidget> m_focused; // the control that had the focus, while it is parked
+    QPointer<QWidget> m_park;
     EnableOrder m_order;
     bool m_ended = false;
 };
@@ -160,8 +165,12 @@ protected:
 private:
     friend class BusyGuard;
 
+    // Made at the first lookup that needs it.
+    QWidget* focusPark();
+
     Context& m_context;
     int m_runningLookups = 0;
+    QWidget* m_focusPark = nullptr;
 };
 
 } // namespace veldrin

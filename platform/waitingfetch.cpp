@@ -12,6 +12,34 @@ namespace veldrin {
 namespace {
 
 std::atomic<int> workersRunning { 0 };
+std::atomic<WaitInputGate*> inputGate { nullptr };
+
+// Asks the installed gate for the user's input during one wait and gives it back after.
+class GateScope
+{
+public:
+    GateScope()
+        : m_gate(inputGate.load())
+        , m_taken(m_gate != nullptr && m_gate->waitStarting())
+    {
+    }
+    ~GateScope()
+    {
+        if (m_taken)
+            m_gate->waitEnded();
+    }
+    GateScope(const GateScope&) = delete;
+    GateScope& operator=(const GateScope&) = delete;
+
+    QEventLoop::ProcessEventsFlags loopFlags() const
+    {
+        return m_taken ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents;
+    }
+
+private:
+    WaitInputGate* m_gate;
+    bool m_taken;
+};
 
 // Shared by the waiting caller and the worker; the worker may outlive the wait.
 struct Handoff
@@ -52,18 +80,43 @@ WaitEnd waitForWorker(std::function<void()> work, std::chrono::milliseconds dead
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(deadline);
 
-    for (;;) {
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-        const std::lock_guard lock(handoff->mutex);
-        if (handoff->finished || !timer.isActive()) {
-            handoff->waiter = nullptr; // a late finish is never delivered
-            return handoff->finished ? WaitEnd::Finished : WaitEnd::DeadlinePassed;
-        }
-        // Woken by something else that quit the innermost loop: wait on.
+    {
+        const GateScope gate;
+        loop.exec(gate.loopFlags());
     }
+    const std::lock_guard lock(handoff->mutex);
+    handoff->waiter = nullptr; // a late finish is never delivered
+    if (handoff->finished)
+        return WaitEnd::Finished;
+    // Only the worker, the timer and an exit of all the thread's loops end the loop; after such
+    // an exit every exec() returns at once, so waiting on would spin until the work ends.
+    return timer.isActive() ? WaitEnd::Quit : WaitEnd::DeadlinePassed;
 }
 
 } // namespace detail
+
+namespace {
+
+QString waitFailure(WaitEnd end)
+{
+    switch (end) {
+    case WaitEnd::NoThread:
+        return QStringLiteral("no thread for the request");
+    case WaitEnd::Quit:
+        return QStringLiteral("the wait was told to quit");
+    case WaitEnd::Finished:
+    case WaitEnd::DeadlinePassed:
+        break;
+    }
+    return timedOutError();
+}
+
+} // namespace
+
+void setWaitInputGate(WaitInputGate* gate)
+{
+    inputGate.store(gate);
+}
 
 WebText fetchWaiting(const PageTextFetch& fetch, const QString& url, const FetchLimits& limits)
 {
@@ -72,9 +125,7 @@ WebText fetchWaiting(const PageTextFetch& fetch, const QString& url, const Fetch
         = runWaiting([fetch, url, limits] { return fetch(url, limits); }, limits.totalTimeout, &end);
     if (!text) {
         // Only a wait that ran out is a time-out; without a thread the request was never sent.
-        return WebText { false,
-                         {},
-                         end == WaitEnd::NoThread ? QStringLiteral("no thread for the request") : timedOutError() };
+        return WebText { false, {}, waitFailure(end) };
     }
     if (const QString serverError = serverErrorOf(text->status); text->ok && !serverError.isEmpty()) {
         text->ok = false;

@@ -22,7 +22,26 @@ enum class WaitEnd
     Finished,
     DeadlinePassed,
     NoThread, // no thread could be had: the work never ran
+    Quit, // the thread's event loops were told to quit (the program is ending): given up at once
 };
+
+// How a wait treats the user's clicks and keys. Without a gate its loop takes none: they stay
+// with the window system until the caller has returned. The window layer installs one that
+// looks at each click and key as it comes, drops those aimed at a control the lookup has
+// disabled and hands the others back once the wait is over.
+class WaitInputGate
+{
+public:
+    virtual ~WaitInputGate() = default;
+    // Called on the waiting thread as a wait starts; true when the gate takes the user's input
+    // during this wait, whose loop then runs with it.
+    virtual bool waitStarting() = 0;
+    // Called after a wait that waitStarting() took.
+    virtual void waitEnded() = 0;
+};
+
+// The gate every later wait asks; null for none. The gate must outlive its installation.
+void setWaitInputGate(WaitInputGate* gate);
 
 namespace detail {
 // Runs `work` on a thread of its own and waits as runWaiting does. A worker still running
@@ -32,11 +51,13 @@ WaitEnd waitForWorker(std::function<void()> work, std::chrono::milliseconds dead
 
 // The lookups are written as plain synchronous steps, but a page, a name resolution or an echo
 // may take seconds. So `work` runs on a thread of its own while the caller waits in a local
-// event loop that takes no user input: painting, timers and other panels' loader events go on,
-// clicks and keys wait until the caller has returned, as they would behind a busy thread.
+// event loop that handles no user input: painting, timers and other panels' loader events go
+// on, clicks and keys wait until the caller has returned, as they would behind a busy thread
+// (or, through the installed WaitInputGate, are dropped when aimed at a disabled control).
 //
-// No value when `deadline` passes first (or no thread can be had: `end`, where given, tells
-// which); the worker's late result is then dropped. `work` runs on the worker, so it must not
+// No value when `deadline` passes first, when the thread's loops are told to quit, or when no
+// thread can be had (`end`, where given, tells which); the worker's late result is then
+// dropped. `work` runs on the worker, so it must not
 // touch objects of the calling thread, and it should bound its own time: the wait ends at the
 // deadline, the work does not.
 template<class Work>

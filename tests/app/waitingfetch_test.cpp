@@ -6,6 +6,7 @@
 #include "support/recordingfetch.h"
 
 #include <QElapsedTimer>
+#include <QShortcut>
 #include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -84,20 +85,43 @@ TEST_F(WaitingFetch, TheWindowPaintsAndTimersRunWhileThePanelWaitsDisabled)
     EXPECT_TRUE(button->isEnabled());
 }
 
-TEST_F(WaitingFetch, ClicksAndKeysDuringTheWaitAreHandledOnlyAfterTheLookupReturns)
+// Input made during the wait at the disabled button or box does nothing, even once they are
+// enabled again: no second fetch, nothing typed into a box. A click on a control that stayed
+// enabled and a key of the window's own are handled once the lookup has returned.
+TEST_F(WaitingFetch, InputAtTheBusyControlsIsDroppedAndOtherInputHandledAfterTheLookupReturns)
 {
+    const QString url = seams.context.services[Service::IpLocation].url(QStringLiteral("/ips.asp?ip=1.2.3.4&action=2"));
+    fetch.setPage(
+        url,
+        QStringLiteral(
+            "本站主数据：北京市\r\n参考如果您发现查询结果不详细或不正确，请使用IP数据库自助添加功能进行修正"));
+    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), &window);
+    QObject::connect(shortcut, &QShortcut::activated, [this] { events.append(QStringLiteral("shortcut")); });
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     fetch.hold();
+    box->setFocus();
     whileWaiting([&] {
-        queueClick(other);
+        queueClick(button);
+        queueKey(box, Qt::Key_Return, QStringLiteral("\r"));
         queueKey(box, Qt::Key_5, QStringLiteral("5"));
+        queueKey(box, Qt::Key_K, {}, Qt::ControlModifier);
+        queueClick(other);
         QTimer::singleShot(100ms, ip, [this] { fetch.release(); });
     });
-    query();
+    QTest::keyClick(box, Qt::Key_Return);
+    events.append(QStringLiteral("lookup returned"));
     EXPECT_EQ(events, QStringList { QStringLiteral("lookup returned") });
-    EXPECT_EQ(box->text(), QStringLiteral("1.2.3.4"));
 
-    ASSERT_TRUE(waitUntil([&] { return events.size() == 2; }, 5s));
-    EXPECT_EQ(events.last(), QStringLiteral("other clicked"));
+    ASSERT_TRUE(waitUntil([&] { return events.size() == 3; }, 5s));
+    EXPECT_EQ(events,
+              (QStringList { QStringLiteral("lookup returned"), QStringLiteral("shortcut"),
+                             QStringLiteral("other clicked") }));
+    EXPECT_EQ(fetch.urls(), QStringList { url });
+    EXPECT_TRUE(seams.dialogs.boxes.isEmpty());
+    EXPECT_EQ(box->text(), QStringLiteral("1.2.3.4"));
+    EXPECT_EQ(ip->findChild<QPlainTextEdit*>(QStringLiteral("txtIPJG"))->toPlainText(),
+              QStringLiteral("本站主数据：北京市"));
 }
 
 TEST_F(WaitingFetch, APageThatArrivesAfterTheDeadlineIsDropped)
@@ -158,6 +182,43 @@ TEST(RunWaiting, GivesTheWorksValueOrNoneOnceItsDeadlineHasPassed)
     EXPECT_EQ(waitingWorkersRunning(), 1) << "the worker goes on until its work ends";
     latch->store(true);
     EXPECT_TRUE(waitUntil([] { return waitingWorkersRunning() == 0; }));
+}
+
+// Once the program is told to quit, every event loop returns at once until the main loop has
+// ended: a wait then gives up at once, whether told before it started or while it ran, instead
+// of spinning until its work ends or outlasting its deadline.
+TEST(RunWaiting, GivesUpAtOnceWhenTheProgramIsToldToQuit)
+{
+    for (const bool whileWaiting : { false, true }) {
+        SCOPED_TRACE(whileWaiting ? "told while waiting" : "told before the wait");
+        auto latch = std::make_shared<std::atomic<bool>>(false);
+        std::optional<int> value;
+        WaitEnd end = WaitEnd::Finished;
+        int workersAfter = -1;
+        QTimer::singleShot(0, [&] {
+            if (whileWaiting)
+                QTimer::singleShot(50ms, [] { QCoreApplication::exit(0); });
+            else
+                QCoreApplication::exit(0);
+            value = runWaiting(
+                [latch] {
+                    // Bounded, so that a wait that would spin on still ends.
+                    for (int i = 0; i < 10000 && !latch->load(); ++i)
+                        std::this_thread::sleep_for(1ms);
+                    return 1;
+                },
+                60s, &end);
+            workersAfter = waitingWorkersRunning();
+        });
+        // The main loop's end clears the quit again for the tests that follow.
+        QCoreApplication::exec();
+        latch->store(true);
+
+        EXPECT_FALSE(value.has_value());
+        EXPECT_EQ(end, WaitEnd::Quit);
+        EXPECT_EQ(workersAfter, 1) << "given up while the work still ran";
+        EXPECT_TRUE(waitUntil([] { return waitingWorkersRunning() == 0; }));
+    }
 }
 
 // Unclosed nested elements make the parser's time grow with the square of the depth: many

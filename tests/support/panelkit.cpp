@@ -62,12 +62,12 @@ void queueClick(QWidget* target)
                                                     QEvent::MouseButtonRelease);
 }
 
-void queueKey(QWidget* window, Qt::Key key, const QString& text)
+void queueKey(QWidget* window, Qt::Key key, const QString& text, Qt::KeyboardModifiers modifiers)
 {
     using Async = QWindowSystemInterface::AsynchronousDelivery;
     QWindow* handle = window->window()->windowHandle();
-    QWindowSystemInterface::handleKeyEvent<Async>(handle, QEvent::KeyPress, key, Qt::NoModifier, text);
-    QWindowSystemInterface::handleKeyEvent<Async>(handle, QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QWindowSystemInterface::handleKeyEvent<Async>(handle, QEvent::KeyPress, key, modifiers, text);
+    QWindowSystemInterface::handleKeyEvent<Async>(handle, QEvent::KeyRelease, key, modifiers, text);
 }
 
 QString shownText(const QWidget* widget)

@@ -26,7 +26,7 @@ void pasteText(QLineEdit* box, const QString& text);
 // A left click on the middle of `target` and a key press with its text, queued as the window
 // system delivers them: they arrive only when an event loop that takes user input runs.
 void queueClick(QWidget* target);
-void queueKey(QWidget* window, Qt::Key key, const QString& text = {});
+void queueKey(QWidget* window, Qt::Key key, const QString& text = {}, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
 // What a control shows as its text, whatever kind of control it is (a frame: its caption).
 QString shownText(const QWidget* widget);

@@ -106,6 +106,8 @@ TEST_F(TelephoneLookup, WhileThePageLoadsTheFocusHasLeftAndThePanelWaitsInBlue)
     EXPECT_EQ(result()->toPlainText(), QStringLiteral("北京市海淀区"));
     EXPECT_EQ(resultColour(), blue);
     EXPECT_TRUE(idle());
+    // The lookup put the focus there itself: it stays.
+    EXPECT_EQ(QApplication::focusWidget(), text5);
 }
 
 TEST_F(TelephoneLookup, ThePageDecidesBetweenDistrictNotFoundAndFailure)
