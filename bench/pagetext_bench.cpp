@@ -118,10 +118,13 @@ const Page& largeMixedPage()
     return page;
 }
 
-// The fetch's own path from the answer's bytes, which it hands over.
+// The fetch's own path from the answer's bytes, which it hands over, bounded as GetWebText
+// bounds it (a deadline far enough off not to be reached).
 QString pageText(QByteArray body)
 {
-    return veldrin::pageTextOfGbk(std::move(body));
+    veldrin::ParseStop stop;
+    stop.deadline = std::chrono::steady_clock::now() + veldrin::FetchLimits {}.totalTimeout;
+    return veldrin::pageTextOfGbk(std::move(body), stop).value_or(QString());
 }
 
 void bareParse(const QByteArray& utf8)
