@@ -1,9 +1,10 @@
 // What a page whose parse outlives the lookup's deadline costs after the lookup has ended.
 //
 // pageAfterDeadline waits for a hostile page through the waiting fetch with a 1 s deadline (3 s
-// for the links), down one of the two roads a page takes (road "text": GetWebText's GBK decode and inner text;
-// road "page": the page loader's declared charset, inner text, links and title), each bounded
-// by the deadline as the real fetch and loader bound it, then waits until the worker and the
+// for the links), down one of the two roads a page takes (road "text": GetWebText's GBK decode
+// and inner text; road "page": the page loader's declared charset, inner text, links and
+// title), each bounded as the real fetch and loader bound it (the deadline; on the loader's
+// road also the cancel it sets once its deadline passes), then waits until the worker and the
 // parse have ended, and reports:
 //   cpu_in_wait_s       CPU seconds of the process and its children until the wait gave up
 //   cpu_after_s         CPU seconds of the same from then until the worker and the parse had ended
@@ -26,6 +27,7 @@
 
 #include <QCoreApplication>
 #include <QUrl>
+#include <atomic>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <filesystem>
@@ -119,12 +121,16 @@ const Shape shapes[] = {
     { "links", [] { return filledPage("<a href=x>"); }, milliseconds(3000) },
 };
 
-// Waits for `work` as a lookup does, then for the worker and the parse to end.
-template<class Work> void measureAfterDeadline(benchmark::State& state, Work work, milliseconds deadline)
+// Waits for `work` as a lookup does, then for the worker and the parse to end. `cancel` is set
+// when the wait gives up, as the page loader cancels its navigation at its deadline.
+template<class Work>
+void measureAfterDeadline(benchmark::State& state, Work work, milliseconds deadline, std::atomic<bool>* cancel)
 {
     for (auto _ : state) {
         const double cpuStart = processCpuSeconds();
         const auto result = veldrin::runWaiting(work, deadline);
+        if (cancel)
+            cancel->store(true);
         benchmark::DoNotOptimize(result.has_value());
         const double cpuAtDeadline = processCpuSeconds();
         const auto atDeadline = std::chrono::steady_clock::now();
@@ -136,9 +142,10 @@ template<class Work> void measureAfterDeadline(benchmark::State& state, Work wor
     }
 }
 
-veldrin::ParseStop stopAfter(milliseconds timeout)
+veldrin::ParseStop stopAfter(milliseconds timeout, const std::atomic<bool>* cancel = nullptr)
 {
     veldrin::ParseStop stop;
+    stop.cancel = cancel;
     stop.deadline = std::chrono::steady_clock::now() + timeout;
     return stop;
 }
@@ -153,17 +160,19 @@ void pageAfterDeadline(benchmark::State& state)
     if (textRoad) {
         // What GetWebText does once the bytes are in.
         measureAfterDeadline(
-            state, [page, timeout] { return veldrin::pageTextOfGbk(page, stopAfter(timeout)); }, timeout);
+            state, [page, timeout] { return veldrin::pageTextOfGbk(page, stopAfter(timeout)); }, timeout, nullptr);
     } else {
-        // What the page loader does once the bytes are in.
+        // What the page loader does once the bytes are in. The flag outlives a worker left behind.
+        static std::atomic<bool> cancel;
+        cancel.store(false);
         measureAfterDeadline(
             state,
             [page, timeout] {
-                const veldrin::ParseStop stop = stopAfter(timeout);
+                const veldrin::ParseStop stop = stopAfter(timeout, &cancel);
                 const QByteArray html = veldrin::decodeDeclaredToUtf8({}, page);
                 return veldrin::parseUtf8HtmlPage(html, QUrl(QStringLiteral("http://127.0.0.1:9/page")), stop);
             },
-            timeout);
+            timeout, &cancel);
     }
     state.SetLabel(QByteArray(shape.name + QByteArrayLiteral(", ") + (textRoad ? "text" : "page")).toStdString());
 }
@@ -179,7 +188,7 @@ void deepPageAfterDeadline(benchmark::State& state)
     ensureApplication();
     const QByteArray page = shapes[0].page();
     measureAfterDeadline(
-        state, [page] { return veldrin::pageTextOfGbk(page); }, shapes[0].deadline);
+        state, [page] { return veldrin::pageTextOfGbk(page); }, shapes[0].deadline, nullptr);
     state.SetLabel("divs, text, unbounded");
 }
 
