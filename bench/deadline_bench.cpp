@@ -66,11 +66,16 @@ double unreapedChildrenCpuSeconds()
     return seconds;
 }
 
-// The process's own, its reaped children's and its running children's.
+// The process's own, its reaped children's and its running children's. Read again when a child
+// was reaped while its time was being read, which would count it twice or not at all.
 double processCpuSeconds()
 {
-    const double unreaped = unreapedChildrenCpuSeconds();
-    return cpuSeconds(RUSAGE_SELF) + cpuSeconds(RUSAGE_CHILDREN) + unreaped;
+    for (;;) {
+        const double reaped = cpuSeconds(RUSAGE_CHILDREN);
+        const double unreaped = unreapedChildrenCpuSeconds();
+        if (cpuSeconds(RUSAGE_CHILDREN) == reaped)
+            return cpuSeconds(RUSAGE_SELF) + reaped + unreaped;
+    }
 }
 
 double secondsSince(std::chrono::steady_clock::time_point start)

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <sys/mman.h>
 #include <vector>
 
 namespace veldrin {
@@ -67,7 +68,11 @@ private:
     static constexpr size_t alignment = alignof(void*);
     static_assert(alignof(GumboNode) <= alignment && alignof(GumboAttribute) <= alignment
                   && alignof(GumboOutput) <= alignment && alignof(size_t) <= alignment);
-    static constexpr size_t blockBytes = 1024 * 1024;
+    // Blocks grow from a small one, so a small page asks for little, to a size that a large
+    // page needs only a dozen of.
+    static constexpr size_t firstBlockBytes = 256 * 1024;
+    static constexpr size_t largestBlockBytes = 8 * 1024 * 1024;
+    static constexpr size_t pageBytes = 4096;
     // The clock is read only every so many allocations: a large page makes millions of them,
     // and even the slowest parse makes one every millisecond or so.
     static constexpr unsigned allocationsPerClockRead = 32;
@@ -87,13 +92,14 @@ private:
     void* take(size_t bytes)
     {
         bytes = (bytes + alignment - 1) & ~(alignment - 1);
-        if (bytes > blockBytes / 4) // a large text or vector: a block of its own
+        if (bytes > firstBlockBytes / 4) // a large text or vector: a block of its own
             return newBlock(bytes);
         if (bytes > m_left) {
-            m_next = newBlock(blockBytes);
-            m_left = m_next ? blockBytes : 0;
+            m_next = newBlock(m_blockBytes);
+            m_left = m_next ? m_blockBytes : 0;
             if (!m_next)
                 return nullptr;
+            m_blockBytes = std::min(2 * m_blockBytes, largestBlockBytes);
         }
         char* at = m_next;
         m_next += bytes;
@@ -101,20 +107,40 @@ private:
         return at;
     }
 
-    // Blocks are never touched before use, so what a block does not fill costs no memory.
+    // A parse runs in a process of its own, which starts with none of this memory: a block
+    // faulted in page by page would cost a trap for every 4 KiB of the tree, so it is filled in
+    // at once (in pages of 2 MiB where the system gives them).
     char* newBlock(size_t bytes)
     {
-        char* block = static_cast<char*>(std::malloc(bytes));
-        if (block)
-            m_blocks.emplace_back(block);
-        return block;
+        bytes = (bytes + pageBytes - 1) & ~(pageBytes - 1);
+        void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (block == MAP_FAILED)
+            return nullptr;
+        if (bytes >= 2 * 1024 * 1024)
+            madvise(block, bytes, MADV_HUGEPAGE);
+        madvise(block, bytes, MADV_POPULATE_WRITE); // where it fails, the block fills as it is used
+        m_blocks.push_back(Block { static_cast<char*>(block), bytes });
+        return static_cast<char*>(block);
     }
 
-    struct Free
+    struct Block
     {
-        void operator()(char* block) const { std::free(block); }
+        char* start;
+        size_t bytes;
     };
-    std::vector<std::unique_ptr<char, Free>> m_blocks;
+    struct Blocks : std::vector<Block>
+    {
+        Blocks() = default;
+        Blocks(const Blocks&) = delete;
+        Blocks& operator=(const Blocks&) = delete;
+        ~Blocks()
+        {
+            for (const Block& block : *this)
+                munmap(block.start, block.bytes);
+        }
+    };
+    Blocks m_blocks;
+    size_t m_blockBytes = firstBlockBytes;
     char* m_next = nullptr;
     size_t m_left = 0;
     const ParseStop* m_stop;
