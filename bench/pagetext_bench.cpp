@@ -7,7 +7,8 @@
 //   ratio        median pipeline time / median bare-parse time
 //   pipe_MB/s    GBK page bytes per second through the pipeline
 //   gumbo_MB/s   UTF-8 page bytes per second through the bare parse
-//   peak_MB      peak memory of the pipeline: the GBK page it is handed plus all it allocates
+//   peak_MB      peak memory of the pipeline: the GBK page it is handed plus all it allocates,
+//                in the process and in the child process that parses
 //   gumbo_MB     peak memory of the bare parse: the UTF-8 page it reads plus all it allocates
 //   allow_MB     gumbo_MB plus the page's own size: what peak_MB is to stay under
 // The bare parse has the options the pipeline gives gumbo (no per-error copies of the tag
@@ -30,6 +31,7 @@
 #include <iconv.h>
 #include <malloc.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -118,10 +120,13 @@ const Page& largeMixedPage()
     return page;
 }
 
-// The fetch's own path from the answer's bytes, which it hands over.
+// The fetch's own path from the answer's bytes, which it hands over, bounded as GetWebText
+// bounds it (a deadline far enough off not to be reached).
 QString pageText(QByteArray body)
 {
-    return veldrin::pageTextOfGbk(std::move(body));
+    veldrin::ParseStop stop;
+    stop.deadline = std::chrono::steady_clock::now() + veldrin::FetchLimits {}.totalTimeout;
+    return veldrin::pageTextOfGbk(std::move(body), stop).value_or(QString());
 }
 
 void bareParse(const QByteArray& utf8)
@@ -179,9 +184,16 @@ double growthKbInChild(const auto& work)
 {
     return veldrin::bench::valueFromChild([&] {
                const qint64 before = statusKb("VmRSS");
+               const qint64 anonymousBefore = statusKb("RssAnon");
                work();
                const qint64 peak = statusKb("VmHWM");
-               return before < 0 || peak < 0 ? -1.0 : double(peak - before);
+               // The parse runs in a child of its own, which starts out with this process's
+               // anonymous pages resident: what it grew beyond them is added. (The page's UTF-8
+               // form, made before the fork, is counted in both: the sum is an upper bound.)
+               rusage children {};
+               getrusage(RUSAGE_CHILDREN, &children);
+               const qint64 childGrowth = std::max<qint64>(0, children.ru_maxrss - anonymousBefore);
+               return before < 0 || peak < 0 || anonymousBefore < 0 ? -1.0 : double(peak - before + childGrowth);
            })
         .value_or(-1.0);
 }

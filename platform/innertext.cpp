@@ -1,5 +1,6 @@
 #include "platform/innertext.h"
 
+#include "platform/childwork.h"
 #include "platform/utf8.h"
 
 #include <QByteArray>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <sys/mman.h>
 #include <vector>
 
 namespace veldrin {
@@ -66,7 +68,11 @@ private:
     static constexpr size_t alignment = alignof(void*);
     static_assert(alignof(GumboNode) <= alignment && alignof(GumboAttribute) <= alignment
                   && alignof(GumboOutput) <= alignment && alignof(size_t) <= alignment);
-    static constexpr size_t blockBytes = 1024 * 1024;
+    // Blocks grow from a small one, so a small page asks for little, to a size that a large
+    // page needs only a dozen of.
+    static constexpr size_t firstBlockBytes = 256 * 1024;
+    static constexpr size_t largestBlockBytes = 8 * 1024 * 1024;
+    static constexpr size_t pageBytes = 4096;
     // The clock is read only every so many allocations: a large page makes millions of them,
     // and even the slowest parse makes one every millisecond or so.
     static constexpr unsigned allocationsPerClockRead = 32;
@@ -86,13 +92,14 @@ private:
     void* take(size_t bytes)
     {
         bytes = (bytes + alignment - 1) & ~(alignment - 1);
-        if (bytes > blockBytes / 4) // a large text or vector: a block of its own
+        if (bytes > firstBlockBytes / 4) // a large text or vector: a block of its own
             return newBlock(bytes);
         if (bytes > m_left) {
-            m_next = newBlock(blockBytes);
-            m_left = m_next ? blockBytes : 0;
+            m_next = newBlock(m_blockBytes);
+            m_left = m_next ? m_blockBytes : 0;
             if (!m_next)
                 return nullptr;
+            m_blockBytes = std::min(2 * m_blockBytes, largestBlockBytes);
         }
         char* at = m_next;
         m_next += bytes;
@@ -100,20 +107,40 @@ private:
         return at;
     }
 
-    // Blocks are never touched before use, so what a block does not fill costs no memory.
+    // A parse runs in a process of its own, which starts with none of this memory: a block
+    // faulted in page by page would cost a trap for every 4 KiB of the tree, so it is filled in
+    // at once (in pages of 2 MiB where the system gives them).
     char* newBlock(size_t bytes)
     {
-        char* block = static_cast<char*>(std::malloc(bytes));
-        if (block)
-            m_blocks.emplace_back(block);
-        return block;
+        bytes = (bytes + pageBytes - 1) & ~(pageBytes - 1);
+        void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (block == MAP_FAILED)
+            return nullptr;
+        if (bytes >= 2 * 1024 * 1024)
+            madvise(block, bytes, MADV_HUGEPAGE);
+        madvise(block, bytes, MADV_POPULATE_WRITE); // where it fails, the block fills as it is used
+        m_blocks.push_back(Block { static_cast<char*>(block), bytes });
+        return static_cast<char*>(block);
     }
 
-    struct Free
+    struct Block
     {
-        void operator()(char* block) const { std::free(block); }
+        char* start;
+        size_t bytes;
     };
-    std::vector<std::unique_ptr<char, Free>> m_blocks;
+    struct Blocks : std::vector<Block>
+    {
+        Blocks() = default;
+        Blocks(const Blocks&) = delete;
+        Blocks& operator=(const Blocks&) = delete;
+        ~Blocks()
+        {
+            for (const Block& block : *this)
+                munmap(block.start, block.bytes);
+        }
+    };
+    Blocks m_blocks;
+    size_t m_blockBytes = firstBlockBytes;
     char* m_next = nullptr;
     size_t m_left = 0;
     const ParseStop* m_stop;
@@ -225,7 +252,6 @@ public:
     const GumboNode* root() const { return m_output ? m_output->root : nullptr; }
 
 private:
-    RunningParse m_running;
     ParseArena m_arena; // holds the whole tree
     QByteArray m_tamed; // the page gumbo reads, where it had to be mended
     GumboOutput* m_output = nullptr;
@@ -827,6 +853,9 @@ private:
     bool m_lineHasContent = false;
 };
 
+// How many nodes a walk of the tree visits between two looks at the clock.
+constexpr unsigned stepsPerStopCheck = 4096;
+
 // Walks the rendered part of a subtree with a stack of its own, so a deeply nested page cannot
 // exhaust the call stack.
 class InnerTextWalker
@@ -1055,8 +1084,6 @@ private:
         return false;
     }
 
-    static constexpr unsigned stepsPerStopCheck = 4096;
-
     TextWriter m_writer;
     const ParseStop* m_stop;
     std::vector<Frame> m_stack;
@@ -1154,23 +1181,30 @@ QString collapsedTitle(const GumboNode* title)
     return collapsed;
 }
 
+// What the whole document gives besides the body's text, in a form that crosses a pipe as it
+// is: every href one after the other, each ended by a NUL (gumbo's values hold none).
 struct DocumentFacts
 {
-    std::vector<const char*> hrefs;
-    const char* baseHref = nullptr;
-    const GumboNode* title = nullptr;
+    QByteArray hrefs;
+    bool hasBaseHref = false;
+    QByteArray baseHref;
+    QString title;
 };
 
 // The whole document in order, head included. Template contents are not part of the document,
-// and a browser that runs scripts reads no markup inside <noscript>.
-DocumentFacts collectFacts(const ParsedHtml& parsed)
+// and a browser that runs scripts reads no markup inside <noscript>. No value when the stop is
+// reached on the way.
+std::optional<DocumentFacts> collectFacts(const ParsedHtml& parsed, const ParseStop* stop)
 {
     DocumentFacts facts;
     const GumboNode* document = parsed.document();
     if (!document)
         return facts;
+    const GumboNode* title = nullptr;
     std::vector<std::pair<const GumboNode*, unsigned>> stack { { document, 0u } };
-    while (!stack.empty()) {
+    for (unsigned step = 1; !stack.empty(); ++step) {
+        if (stop && step % stepsPerStopCheck == 0 && stop->reached())
+            return std::nullopt;
         auto& [node, next] = stack.back();
         const GumboVector* children = childrenOf(node);
         if (next >= children->length) {
@@ -1185,15 +1219,17 @@ DocumentFacts collectFacts(const ParsedHtml& parsed)
             case GUMBO_TAG_A:
             case GUMBO_TAG_AREA:
                 if (const char* href = attributeValue(child, "href"))
-                    facts.hrefs.push_back(href);
+                    facts.hrefs.append(href, qsizetype(std::strlen(href)) + 1);
                 break;
             case GUMBO_TAG_BASE:
-                if (!facts.baseHref)
-                    facts.baseHref = attributeValue(child, "href");
+                if (const char* href = attributeValue(child, "href"); href && !facts.hasBaseHref) {
+                    facts.hasBaseHref = true;
+                    facts.baseHref = QByteArray(href);
+                }
                 break;
             case GUMBO_TAG_TITLE:
-                if (!facts.title)
-                    facts.title = child;
+                if (!title)
+                    title = child;
                 break;
             case GUMBO_TAG_NOSCRIPT:
                 continue;
@@ -1203,22 +1239,160 @@ DocumentFacts collectFacts(const ParsedHtml& parsed)
         }
         stack.emplace_back(child, 0u);
     }
+    if (title)
+        facts.title = collapsedTitle(title);
     return facts;
+}
+
+// The hrefs made absolute, against a <base href> where the page has one. No value when the
+// stop is reached on the way: a page can hold a million links, each a URL to parse.
+std::optional<HtmlPage> assembledPage(QString text, DocumentFacts facts, const QUrl& baseUrl, const ParseStop* stop)
+{
+    HtmlPage page;
+    page.innerText = std::move(text);
+    page.title = std::move(facts.title);
+    QUrl base = baseUrl;
+    if (facts.hasBaseHref) {
+        const QUrl declared = baseUrl.resolved(QUrl(cleanedHref(facts.baseHref.constData()), QUrl::TolerantMode));
+        if (declared.isValid() && !declared.isEmpty())
+            base = declared;
+    }
+    page.links.reserve(facts.hrefs.count('\0'));
+    constexpr qsizetype linksPerStopCheck = 256;
+    const char* href = facts.hrefs.constData();
+    const char* const end = href + facts.hrefs.size();
+    for (qsizetype i = 0; href < end; ++i) {
+        if (stop && i % linksPerStopCheck == 0 && stop->reached())
+            return std::nullopt;
+        page.links.append(resolvedHref(base, cleanedHref(href)));
+        href += std::strlen(href) + 1;
+    }
+    return page;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Where a page is parsed
+
+struct ParseResult
+{
+    QString text;
+    DocumentFacts facts; // only for a whole page
+};
+
+enum class Wanted
+{
+    Text,
+    WholePage,
+};
+
+// Parses in this process: stopped where the parser allocates and during the walks.
+std::optional<ParseResult> parseHere(QByteArrayView utf8, const ParseStop* stop, Wanted wanted)
+{
+    const ParsedHtml parsed(utf8, stop);
+    std::optional<QString> text = renderBody(parsed, utf8.size(), stop);
+    if (!text)
+        return std::nullopt;
+    ParseResult result { std::move(*text), {} };
+    if (wanted == Wanted::WholePage) {
+        std::optional<DocumentFacts> facts = collectFacts(parsed, stop);
+        if (!facts)
+            return std::nullopt;
+        result.facts = std::move(*facts);
+    }
+    return result;
+}
+
+// Each part crosses the pipe as its size in bytes, then its bytes.
+template<class Container> void send(ChildOutput& out, const Container& part)
+{
+    const qint64 bytes = part.size() * qint64(sizeof(*part.constData()));
+    out.write(&bytes, sizeof bytes);
+    out.write(part.constData(), size_t(bytes));
+}
+
+template<class Container> bool receive(ChildWork& child, const ParseStop& stop, Container& part)
+{
+    constexpr qint64 unit = sizeof(*part.constData());
+    qint64 bytes = 0;
+    if (!child.read(&bytes, sizeof bytes, stop) || bytes < 0 || bytes % unit != 0)
+        return false;
+    part = Container(qsizetype(bytes / unit), Qt::Uninitialized);
+    return child.read(part.data(), size_t(bytes), stop);
+}
+
+void sendResult(ChildOutput& out, const ParseResult& result, Wanted wanted)
+{
+    send(out, result.text);
+    if (wanted == Wanted::Text)
+        return;
+    const char hasBaseHref = result.facts.hasBaseHref ? 1 : 0;
+    out.write(&hasBaseHref, 1);
+    send(out, result.facts.baseHref);
+    send(out, result.facts.title);
+    send(out, result.facts.hrefs);
+}
+
+std::optional<ParseResult> receiveResult(ChildWork& child, const ParseStop& stop, Wanted wanted)
+{
+    ParseResult result;
+    if (!receive(child, stop, result.text))
+        return std::nullopt;
+    if (wanted == Wanted::WholePage) {
+        DocumentFacts& facts = result.facts;
+        char hasBaseHref = 0;
+        if (!child.read(&hasBaseHref, 1, stop) || !receive(child, stop, facts.baseHref)
+            || !receive(child, stop, facts.title) || !receive(child, stop, facts.hrefs))
+            return std::nullopt;
+        facts.hasBaseHref = hasBaseHref != 0;
+    }
+    if (!child.finish())
+        return std::nullopt;
+    return result;
+}
+
+// Parses in a child process, which is ended the moment the stop is reached. The parser can be
+// stopped from inside only where it allocates, and some pages keep it busy for seconds without
+// an allocation (a formatting element open over thousands of open elements makes it look
+// through all of them at every character of text); a process ends at once, whatever it is
+// doing, and a fault of the parser's ends only the child. The text and the document's facts
+// are made there; what needs more than memory (links resolved by QUrl) is made here, after.
+std::optional<ParseResult> parse(QByteArrayView utf8, const ParseStop& stop, Wanted wanted)
+{
+    if (stop.reached())
+        return std::nullopt;
+    // The child cannot see a later cancel; it is ended for it. The deadline it keeps itself
+    // as well, in case its caller is held up.
+    const ParseStop childStop { nullptr, stop.deadline };
+    const ParseStop* const stopInChild
+        = stop.deadline == std::chrono::steady_clock::time_point::max() ? nullptr : &childStop;
+    ChildWork child;
+    const bool started = child.start([&](ChildOutput& out) {
+        const std::optional<ParseResult> result = parseHere(utf8, stopInChild, wanted);
+        if (result)
+            sendResult(out, *result, wanted);
+        return result.has_value();
+    });
+    if (!started) // no process to be had: parsed here, stopped as far as the parser allows
+        return parseHere(utf8, &stop, wanted);
+    return receiveResult(child, stop, wanted);
 }
 
 } // namespace
 
 std::optional<QString> innerTextOfUtf8Html(QByteArrayView utf8, const ParseStop& stop)
 {
-    const ParsedHtml parsed(utf8, &stop);
-    return renderBody(parsed, utf8.size(), &stop);
+    const RunningParse running;
+    std::optional<ParseResult> result = parse(utf8, stop, Wanted::Text);
+    if (!result)
+        return std::nullopt;
+    return std::move(result->text);
 }
 
-// Without a stop a parse ends only where memory runs out: it then gives no text.
+// Without a stop a parse ends only where memory runs out (or the parser fails): it then gives
+// no text.
 QString innerTextOfUtf8Html(QByteArrayView utf8)
 {
-    const ParsedHtml parsed(utf8, nullptr);
-    return renderBody(parsed, utf8.size(), nullptr).value_or(QString());
+    return innerTextOfUtf8Html(utf8, ParseStop {}).value_or(QString());
 }
 
 QString innerTextOfHtml(const QString& html)
@@ -1228,26 +1402,11 @@ QString innerTextOfHtml(const QString& html)
 
 std::optional<HtmlPage> parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl, const ParseStop& stop)
 {
-    const ParsedHtml parsed(utf8, &stop);
-    std::optional<QString> text = renderBody(parsed, utf8.size(), &stop);
-    if (!text)
+    const RunningParse running;
+    std::optional<ParseResult> result = parse(utf8, stop, Wanted::WholePage);
+    if (!result)
         return std::nullopt;
-    HtmlPage page;
-    page.innerText = std::move(*text);
-
-    const DocumentFacts facts = collectFacts(parsed);
-    QUrl base = baseUrl;
-    if (facts.baseHref) {
-        const QUrl declared = baseUrl.resolved(QUrl(cleanedHref(facts.baseHref), QUrl::TolerantMode));
-        if (declared.isValid() && !declared.isEmpty())
-            base = declared;
-    }
-    page.links.reserve(static_cast<qsizetype>(facts.hrefs.size()));
-    for (const char* href : facts.hrefs)
-        page.links.append(resolvedHref(base, cleanedHref(href)));
-    if (facts.title)
-        page.title = collapsedTitle(facts.title);
-    return page;
+    return assembledPage(std::move(result->text), std::move(result->facts), baseUrl, &stop);
 }
 
 HtmlPage parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl)
@@ -1258,6 +1417,22 @@ HtmlPage parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl)
 HtmlPage parseHtmlPage(const QString& html, const QUrl& baseUrl)
 {
     return parseUtf8HtmlPage(html.toUtf8(), baseUrl);
+}
+
+QString innerTextOfUtf8HtmlInProcess(QByteArrayView utf8)
+{
+    const RunningParse running;
+    std::optional<ParseResult> result = parseHere(utf8, nullptr, Wanted::Text);
+    return result ? std::move(result->text) : QString();
+}
+
+HtmlPage parseUtf8HtmlPageInProcess(QByteArrayView utf8, const QUrl& baseUrl)
+{
+    const RunningParse running;
+    std::optional<ParseResult> result = parseHere(utf8, nullptr, Wanted::WholePage);
+    if (!result)
+        return HtmlPage {};
+    return assembledPage(std::move(result->text), std::move(result->facts), baseUrl, nullptr).value_or(HtmlPage {});
 }
 
 int htmlParsesRunning()

@@ -20,7 +20,8 @@ struct HtmlPage
 
 // When a parse gives up: a flag another thread may set, a point in time, or both. A page that
 // takes the parser long (thousands of unclosed nested tags cost it time with the square of
-// their depth) must not go on burning a core once nobody waits for it.
+// their depth) must not go on burning a core once nobody waits for it. A parse that is given up
+// ends within a few milliseconds of its stop, whatever the page.
 struct ParseStop
 {
     const std::atomic<bool>* cancel = nullptr;
@@ -44,11 +45,21 @@ QString innerTextOfUtf8Html(QByteArrayView utf8);
 HtmlPage parseHtmlPage(const QString& html, const QUrl& baseUrl);
 HtmlPage parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl);
 
-// The same, given up (no value) once `stop` is reached, during the parse or the walk after it.
+// The same, given up (no value) once `stop` is reached, during the parse or the work after it,
+// or where the parser failed. The functions above and these parse in a child process of the
+// calling thread, ended at the stop: neither the parser's time nor a fault of its reaches the
+// caller's process. Only where no process can be had is the page parsed in the caller's.
 std::optional<QString> innerTextOfUtf8Html(QByteArrayView utf8, const ParseStop& stop);
 std::optional<HtmlPage> parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl, const ParseStop& stop);
 
-// How many parses are running now, on any thread: a page given up on leaves none behind.
+// The same as innerTextOfUtf8Html and parseUtf8HtmlPage without a stop, parsed in the caller's
+// process, where nothing ends a parse early: for the fuzzer, whose coverage does not see into a
+// child process.
+QString innerTextOfUtf8HtmlInProcess(QByteArrayView utf8);
+HtmlPage parseUtf8HtmlPageInProcess(QByteArrayView utf8, const QUrl& baseUrl);
+
+// How many parses are running now, on any thread, their child processes included (a parse ends
+// once its child has been reaped): a page given up on leaves none behind.
 int htmlParsesRunning();
 
 } // namespace veldrin

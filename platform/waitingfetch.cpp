@@ -77,6 +77,9 @@ WaitEnd waitForWorker(std::function<void()> work, std::chrono::milliseconds dead
 
     QTimer timer;
     timer.setSingleShot(true);
+    // A coarse timer may fire a twentieth of its interval early: the wait would end while the
+    // work, bounded by the same deadline, still rightly runs on.
+    timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(deadline);
 

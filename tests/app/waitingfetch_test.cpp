@@ -9,8 +9,11 @@
 #include <QShortcut>
 #include <QTimer>
 #include <atomic>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <string>
 #include <thread>
+#include <vector>
 
 using namespace veldrin;
 using namespace veldrin::test;
@@ -273,6 +276,83 @@ TEST(WaitingFetchDeadline, ThePageLoaderGivesUpAParseThatOutlastsItsDeadline)
     }
     // Still living, the loader holds no parse of its own.
     EXPECT_TRUE(waitUntil([] { return htmlParsesRunning() == 0; }, 10s)) << htmlParsesRunning() << " parses";
+}
+
+// Pages that keep the parser busy long after any deadline, each in its own way, within the
+// fetch's size cap. Some of them it spends its time on without allocating, where it cannot be
+// stopped from inside.
+struct HostilePage
+{
+    const char* name;
+    QByteArray body;
+};
+
+std::vector<HostilePage> hostilePages()
+{
+    const auto filled = [](const char* unit) -> QByteArray {
+        const qsizetype units = (FetchLimits {}.maxBytes - 64) / qsizetype(std::strlen(unit));
+        return QByteArrayLiteral("<html><body>") + QByteArray(unit).repeated(units);
+    };
+    return {
+        { "deep nesting", deeplyNestedPage() },
+        // Every character of the text makes the parser look through the whole stack. Few
+        // enough elements for the deadline to pass among the characters.
+        { "formatting element over deep nesting",
+          QByteArrayLiteral("<html><body>") + QByteArray("<div>").repeated(10000) + "<b>"
+              + QByteArray(4 * 1024 * 1024, 'x') },
+        { "misnested formatting", filled("<b><i></b></i>") },
+        { "misnested link and paragraph", filled("<a><p></a>") },
+        { "nested tables", filled("<table><tr><td>") },
+        { "many links", filled("<a href=x>") },
+    };
+}
+
+bool nothingLeftRunning()
+{
+    return waitingWorkersRunning() == 0 && htmlParsesRunning() == 0 && !hasChildProcesses();
+}
+
+std::string whatIsLeftRunning()
+{
+    return std::to_string(waitingWorkersRunning()) + " workers, " + std::to_string(htmlParsesRunning()) + " parses, "
+        + (hasChildProcesses() ? "a child process" : "no child process");
+}
+
+TEST(WaitingFetchDeadline, AHostilePageLeavesNoParseWorkerOrChildProcessBehind)
+{
+    FixtureServer server;
+    FetchLimits limits;
+    limits.totalTimeout = 500ms;
+    for (const HostilePage& page : hostilePages()) {
+        SCOPED_TRACE(page.name);
+        const QString path = u"/hostile/" + QString::fromLatin1(page.name).replace(u' ', u'-');
+        server.setPage(path, page.body);
+        const WebText text = fetchWaiting(&GetWebText, server.url(path), limits);
+        EXPECT_FALSE(text.ok);
+        EXPECT_EQ(text.error, QStringLiteral("访问超时"));
+        EXPECT_TRUE(waitUntil(&nothingLeftRunning, 5s)) << whatIsLeftRunning();
+    }
+}
+
+TEST(WaitingFetchDeadline, ThePageLoaderLeavesNoParseOrChildProcessOfAHostilePageBehind)
+{
+    FixtureServer server;
+    FetchLimits limits;
+    limits.totalTimeout = 500ms;
+    auto loader = createHttpPageLoader(limits);
+    int completions = 0;
+    QObject::connect(loader.get(), &PageLoader::documentComplete, [&] { ++completions; });
+    for (const HostilePage& page : hostilePages()) {
+        SCOPED_TRACE(page.name);
+        const QString path = u"/hostile/" + QString::fromLatin1(page.name).replace(u' ', u'-');
+        server.setPage(path, page.body);
+        const int before = completions;
+        loader->navigate(server.url(path));
+        ASSERT_TRUE(waitUntil([&] { return completions > before; }, 10s));
+        EXPECT_EQ(loader->loadError(), QStringLiteral("访问超时"));
+        EXPECT_TRUE(loader->innerText().isEmpty());
+        EXPECT_TRUE(waitUntil(&nothingLeftRunning, 5s)) << whatIsLeftRunning();
+    }
 }
 
 } // namespace

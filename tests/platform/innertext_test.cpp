@@ -382,3 +382,35 @@ TEST(ParseHtmlPage, InnerTextMatchesThePageTextFetch)
 }
 
 } // namespace
+
+// The text, links and title of a page parsed in its child process are the page parsed in this
+// process, also where they are far larger than what crosses between the two at a time.
+TEST(ParseHtmlPage, ThePageFromTheChildProcessIsThePageParsedHere)
+{
+    const QUrl base(QStringLiteral("http://example.com/dir/page.html"));
+    QString large = u16(u"<title> 大 页面 😀 </title><base href=\"/sub/\"><pre>");
+    for (int i = 0; i < 80000; ++i)
+        large += u"第" + QString::number(i) + u16(u"行 😀\u00a0&amp;<a href=\"p") + QString::number(i)
+            + u".html\">x</a>\n";
+    const QByteArray pages[] = {
+        QByteArray(),
+        QByteArray("<p>a</p>"),
+        QByteArray("<frameset><frame src=a></frameset>"),
+        QByteArray("a\0b<a href=\"\">c</a><base href=\"\">", 33),
+        large.toUtf8(),
+    };
+    for (const QByteArray& page : pages) {
+        SCOPED_TRACE(page.left(40).toStdString());
+        const veldrin::HtmlPage fromChild = veldrin::parseUtf8HtmlPage(page, base);
+        const veldrin::HtmlPage here = veldrin::parseUtf8HtmlPageInProcess(page, base);
+        EXPECT_EQ(fromChild.innerText, here.innerText);
+        EXPECT_EQ(fromChild.links, here.links);
+        EXPECT_EQ(fromChild.title, here.title);
+        EXPECT_EQ(veldrin::innerTextOfUtf8Html(page), veldrin::innerTextOfUtf8HtmlInProcess(page));
+    }
+    const veldrin::HtmlPage page = veldrin::parseUtf8HtmlPage(large.toUtf8(), base);
+    EXPECT_GT(page.innerText.size() * 2, 1024 * 1024) << "larger than the pipe";
+    ASSERT_EQ(page.links.size(), 80000);
+    EXPECT_EQ(page.links.last(), QStringLiteral("http://example.com/sub/p79999.html"));
+    EXPECT_EQ(page.title, u16(u"大 页面 😀"));
+}

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
+#include <cerrno>
+#include <sys/wait.h>
 
 namespace veldrin::test {
 
@@ -40,6 +42,17 @@ bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
         QThread::msleep(1);
     }
     return true;
+}
+
+bool hasChildProcesses()
+{
+    // Asked without reaping: a child that has ended is still there until its parent waits for it.
+    siginfo_t info {};
+    int result;
+    do {
+        result = waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT);
+    } while (result < 0 && errno == EINTR);
+    return !(result < 0 && errno == ECHILD);
 }
 
 } // namespace veldrin::test

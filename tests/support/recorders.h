@@ -99,4 +99,7 @@ FetchLimits shortLimits();
 // Runs the event loop until `done()` holds or `timeout` passes; returns the last `done()`.
 bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
+// Whether this process has a child process, running or ended but not yet reaped.
+bool hasChildProcesses();
+
 } // namespace veldrin::test
