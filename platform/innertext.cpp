@@ -1356,14 +1356,9 @@ std::optional<ParseResult> receiveResult(ChildWork& child, const ParseStop& stop
     return result;
 }
 
-// What the parser's process is asked: what is wanted, then the deadline (steady clock
-// nanoseconds, the largest value for none), then the page.
-struct ParseRequest
-{
-    char wanted;
-    qint64 deadline;
-};
-
+// The parser's process is asked, on its standard input, what is wanted ('T' the text, 'P' the
+// whole page), then the deadline (steady clock nanoseconds, shared by all processes; the largest
+// value for none), then the page.
 constexpr qint64 noDeadline = std::numeric_limits<qint64>::max();
 
 // Parses in a child process, which is ended the moment the stop is reached. The parser can be
@@ -1378,16 +1373,16 @@ std::optional<ParseResult> parse(QByteArrayView utf8, const ParseStop& stop, Wan
         return std::nullopt;
     // The child cannot see a later cancel; it is ended for it. The deadline it keeps itself
     // as well, in case its caller is held up.
-    ParseRequest request { wanted == Wanted::WholePage ? 'P' : 'T', noDeadline };
-    if (stop.deadline != std::chrono::steady_clock::time_point::max())
-        request.deadline
-            = std::chrono::duration_cast<std::chrono::nanoseconds>(stop.deadline.time_since_epoch()).count();
+    const char asked = wanted == Wanted::WholePage ? 'P' : 'T';
+    const qint64 deadline = stop.deadline == std::chrono::steady_clock::time_point::max()
+        ? noDeadline
+        : std::chrono::duration_cast<std::chrono::nanoseconds>(stop.deadline.time_since_epoch()).count();
     const std::string& program = pageParserProgram();
     ChildWork child;
     if (program.empty()
         || !child.start(program, {},
-                        { QByteArrayView(&request.wanted, 1),
-                          QByteArrayView(reinterpret_cast<const char*>(&request.deadline), sizeof request.deadline),
+                        { QByteArrayView(&asked, 1),
+                          QByteArrayView(reinterpret_cast<const char*>(&deadline), sizeof deadline),
                           utf8 })) // no process to be had: parsed here, stopped as far as the parser allows
         return parseHere(utf8, &stop, wanted);
     return receiveResult(child, stop, wanted);
@@ -1400,9 +1395,7 @@ class InputBytes
 public:
     explicit InputBytes(int fd)
     {
-        struct stat about
-        {
-        };
+        struct stat about;
         if (fstat(fd, &about) == 0 && S_ISREG(about.st_mode) && about.st_size > 0) {
             void* mapped = mmap(nullptr, size_t(about.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
             if (mapped != MAP_FAILED) {
@@ -1529,18 +1522,18 @@ int servePageParse(int input, int output)
 {
     const InputBytes request(input);
     const QByteArrayView bytes = request.bytes();
-    ParseRequest asked {};
-    constexpr qsizetype headerBytes = 1 + sizeof asked.deadline;
+    qint64 deadline = noDeadline;
+    constexpr qsizetype headerBytes = 1 + sizeof deadline;
     if (bytes.size() < headerBytes || (bytes[0] != 'T' && bytes[0] != 'P'))
         return 2;
     const Wanted wanted = bytes[0] == 'P' ? Wanted::WholePage : Wanted::Text;
-    std::memcpy(&asked.deadline, bytes.data() + 1, sizeof asked.deadline);
+    std::memcpy(&deadline, bytes.data() + 1, sizeof deadline);
     const ParseStop stop { nullptr,
                            std::chrono::steady_clock::time_point(
                                std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                   std::chrono::nanoseconds(asked.deadline))) };
+                                   std::chrono::nanoseconds(deadline))) };
     const std::optional<ParseResult> result
-        = parseHere(bytes.sliced(headerBytes), asked.deadline == noDeadline ? nullptr : &stop, wanted);
+        = parseHere(bytes.sliced(headerBytes), deadline == noDeadline ? nullptr : &stop, wanted);
     if (!result)
         return 1;
     ChildOutput out(output);
