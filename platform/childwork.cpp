@@ -4,9 +4,13 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
+#include <string>
+#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,12 +38,38 @@ int pollTimeoutMs(const ParseStop& stop)
     return int(wait.count());
 }
 
-// Keeps only the standard descriptors and `kept`.
-void closeDescriptorsBut(int kept)
+// Writes all of `bytes` to a descriptor; false where it cannot.
+bool writeAll(int fd, const char* bytes, size_t size)
 {
-    if (kept > 3)
-        close_range(3, unsigned(kept) - 1, 0);
-    close_range(unsigned(kept) + 1, ~0U, 0);
+    while (size > 0) {
+        const ssize_t written = ::write(fd, bytes, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes += written;
+        size -= size_t(written);
+    }
+    return true;
+}
+
+// The child's standard input: the input in a file in memory, read from its start.
+int inputFile(std::initializer_list<QByteArrayView> input)
+{
+    const int fd = memfd_create("veldrin-child-input", MFD_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    for (QByteArrayView part : input) {
+        if (!writeAll(fd, part.data(), size_t(part.size()))) {
+            ::close(fd);
+            return -1;
+        }
+    }
+    if (lseek(fd, 0, SEEK_SET) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 } // namespace
@@ -57,15 +87,8 @@ void ChildOutput::write(const void* bytes, size_t size)
         flush();
         // A large block goes straight to the pipe.
         if (size >= bufferBytes) {
-            while (size > 0) {
-                const ssize_t written = ::write(m_fd, from, size);
-                if (written < 0 && errno == EINTR)
-                    continue;
-                if (written <= 0)
-                    _exit(1); // the caller is gone
-                from += written;
-                size -= size_t(written);
-            }
+            if (!writeAll(m_fd, from, size))
+                _exit(1); // the caller is gone
             return;
         }
     }
@@ -75,52 +98,63 @@ void ChildOutput::write(const void* bytes, size_t size)
 
 void ChildOutput::flush()
 {
-    size_t sent = 0;
-    while (sent < m_used) {
-        const ssize_t written = ::write(m_fd, m_buffer.data() + sent, m_used - sent);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            _exit(1);
-        sent += size_t(written);
-    }
+    if (!writeAll(m_fd, m_buffer.data(), m_used))
+        _exit(1);
     m_used = 0;
 }
 
-void ChildWork::runChild(int fd, pid_t parent, const std::function<bool(ChildOutput&)>& work)
+bool ChildWork::tieToParent(const char* parentPid)
 {
     // The child is no use once the thread waiting for it is gone.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (getppid() != parent)
-        _exit(1);
-    closeDescriptorsBut(fd);
-    int status = 1;
-    try {
-        ChildOutput output(fd);
-        if (work(output)) {
-            output.flush();
-            status = 0;
-        }
-    } catch (...) {
-    }
-    // No destructors, atexit handlers or stdio flushes of the caller's copy run here.
-    _exit(status);
+    char* end = nullptr;
+    const long parent = std::strtol(parentPid, &end, 10);
+    return end != parentPid && *end == '\0' && getppid() == pid_t(parent);
 }
 
-bool ChildWork::start(const std::function<bool(ChildOutput&)>& work)
+bool ChildWork::start(const std::string& program, const std::vector<std::string>& arguments,
+                      std::initializer_list<QByteArrayView> input)
 {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
+    const int inputFd = inputFile(input);
+    if (inputFd < 0)
         return false;
-    fcntl(fds[1], F_SETPIPE_SZ, pipeBytes);
-    const pid_t parent = getpid();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        runChild(fds[1], parent, work);
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        ::close(inputFd);
+        return false;
     }
+    fcntl(fds[1], F_SETPIPE_SZ, pipeBytes);
+
+    std::vector<std::string> line { program, std::to_string(getpid()) };
+    line.insert(line.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : line)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    // Only the standard three reach the child: the input as 0, the pipe as 1, the caller's 2.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, inputFd, 0);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    // The thread's blocked signals and ignored SIGPIPE are the caller's business, not the child's.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t signalSet;
+    sigemptyset(&signalSet);
+    posix_spawnattr_setsigmask(&attributes, &signalSet);
+    sigaddset(&signalSet, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &signalSet);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    pid_t pid = -1;
+    const int failed = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(inputFd);
     ::close(fds[1]);
-    if (pid < 0) {
+    if (failed != 0) {
         ::close(fds[0]);
         return false;
     }

@@ -4,41 +4,40 @@
 
 #include <QByteArrayView>
 #include <cstddef>
-#include <functional>
+#include <initializer_list>
+#include <string>
 #include <sys/types.h>
 #include <vector>
 
 namespace veldrin {
 
-// Where work running in a child process writes what it hands back. Buffered: what is written
-// is sent at the latest when the work returns.
+// Where a child process writes what it hands back to its caller. Buffered: what is written is
+// sent at the latest by flush(). Where the caller is gone, the child ends.
 class ChildOutput
 {
 public:
+    explicit ChildOutput(int fd);
+
     void write(const void* bytes, size_t size);
     void flush();
 
 private:
-    friend class ChildWork;
-    explicit ChildOutput(int fd);
-
     static constexpr size_t bufferBytes = 64 * 1024;
     int m_fd;
     size_t m_used = 0;
     std::vector<char> m_buffer;
 };
 
-// Work run in a child process forked from the calling thread, its result read back over a pipe
-// while the caller watches a stop. Some pages keep the parser busy for many seconds in places
-// where it cannot be stopped from inside; a process can always be ended, at once, and with it
-// all the memory its parse took.
+// A program of ours run as a child process, its input handed over whole as its standard input
+// and its result read back from its standard output while the caller watches a stop. Some
+// pages keep the parser busy for many seconds in places where it cannot be stopped from
+// inside; a process can always be ended, at once, and with it all the memory its parse took.
 //
-// The child shares the caller's memory as it stood at the fork (so the page is not copied), but
-// it is forked from a process with other threads, whose locks may be held forever in its copy:
-// the work must use nothing that takes a lock another thread may hold (malloc is safe; Qt's
-// strings and containers, which use only malloc, are too; QUrl, the locale, logging, files are
-// not). It runs with no descriptor but the standard three and its pipe, so no socket or file of
-// the caller is kept open by it, and it dies with the thread that forked it.
+// The child is spawned, not forked: the caller's memory is neither copied nor shared copy on
+// write, so a large caller pays nothing for it in its own pages afterwards, and the child runs
+// as a program of its own, free of the caller's locks. It is given no descriptor of the
+// caller's but its standard input, output and error, so no socket or file of the caller is kept
+// open by it, and it dies with the thread that started it (see tieToParent).
 class ChildWork
 {
 public:
@@ -47,19 +46,26 @@ public:
     ChildWork(const ChildWork&) = delete;
     ChildWork& operator=(const ChildWork&) = delete;
 
-    // Forks a child that runs `work` and ends; it has failed where the work returns false or
-    // throws. False when no child could be had: nothing has run then.
-    bool start(const std::function<bool(ChildOutput&)>& work);
+    // Starts `program` with the caller's process id, then `arguments`, as its command line, and
+    // the parts of `input` one after the other as its standard input (a file in memory: the
+    // caller never waits for the child to take it). False when no child could be had: nothing
+    // runs then.
+    bool start(const std::string& program, const std::vector<std::string>& arguments,
+               std::initializer_list<QByteArrayView> input);
 
     // The next `size` bytes the child wrote. False once `stop` is reached first, or when the
     // child ended without writing them: the child has then been ended and reaped.
     bool read(void* into, size_t size, const ParseStop& stop);
 
-    // Reaps the child once it has written all it had to: whether its work ran to its end.
+    // Reaps the child once it has written all it had to: whether it ended with status 0.
     bool finish();
 
+    // First thing in a child's main, given its first argument: has the child killed when the
+    // thread that started it ends, and tells whether its caller is still there to be served
+    // (false: it was gone before the child could arrange that, and the child should end).
+    static bool tieToParent(const char* parentPid);
+
 private:
-    [[noreturn]] static void runChild(int fd, pid_t parent, const std::function<bool(ChildOutput&)>& work);
     void end();
 
     static constexpr size_t bufferBytes = 64 * 1024;

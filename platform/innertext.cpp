@@ -1,18 +1,24 @@
 #include "platform/innertext.h"
 
 #include "platform/childwork.h"
+#include "platform/pageparse.h"
 #include "platform/utf8.h"
 
 #include <QByteArray>
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
 #include <gumbo.h>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace veldrin {
@@ -1350,6 +1356,11 @@ std::optional<ParseResult> receiveResult(ChildWork& child, const ParseStop& stop
     return result;
 }
 
+// The parser's process is asked, on its standard input, what is wanted ('T' the text, 'P' the
+// whole page), then the deadline (steady clock nanoseconds, shared by all processes; the largest
+// value for none), then the page.
+constexpr qint64 noDeadline = std::numeric_limits<qint64>::max();
+
 // Parses in a child process, which is ended the moment the stop is reached. The parser can be
 // stopped from inside only where it allocates, and some pages keep it busy for seconds without
 // an allocation (a formatting element open over thousands of open elements makes it look
@@ -1362,19 +1373,76 @@ std::optional<ParseResult> parse(QByteArrayView utf8, const ParseStop& stop, Wan
         return std::nullopt;
     // The child cannot see a later cancel; it is ended for it. The deadline it keeps itself
     // as well, in case its caller is held up.
-    const ParseStop childStop { nullptr, stop.deadline };
-    const ParseStop* const stopInChild
-        = stop.deadline == std::chrono::steady_clock::time_point::max() ? nullptr : &childStop;
+    const char asked = wanted == Wanted::WholePage ? 'P' : 'T';
+    const qint64 deadline = stop.deadline == std::chrono::steady_clock::time_point::max()
+        ? noDeadline
+        : std::chrono::duration_cast<std::chrono::nanoseconds>(stop.deadline.time_since_epoch()).count();
+    const std::string& program = pageParserProgram();
     ChildWork child;
-    const bool started = child.start([&](ChildOutput& out) {
-        const std::optional<ParseResult> result = parseHere(utf8, stopInChild, wanted);
-        if (result)
-            sendResult(out, *result, wanted);
-        return result.has_value();
-    });
-    if (!started) // no process to be had: parsed here, stopped as far as the parser allows
+    if (program.empty()
+        || !child.start(program, {},
+                        { QByteArrayView(&asked, 1),
+                          QByteArrayView(reinterpret_cast<const char*>(&deadline), sizeof deadline),
+                          utf8 })) // no process to be had: parsed here, stopped as far as the parser allows
         return parseHere(utf8, &stop, wanted);
     return receiveResult(child, stop, wanted);
+}
+
+// The whole of a descriptor's content: mapped where it is a file, read where it is not. Empty
+// where it cannot be read.
+class InputBytes
+{
+public:
+    explicit InputBytes(int fd)
+    {
+        struct stat about;
+        if (fstat(fd, &about) == 0 && S_ISREG(about.st_mode) && about.st_size > 0) {
+            void* mapped = mmap(nullptr, size_t(about.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+            if (mapped != MAP_FAILED) {
+                m_mapped = mapped;
+                m_bytes = QByteArrayView(static_cast<const char*>(mapped), qsizetype(about.st_size));
+                return;
+            }
+        }
+        char block[64 * 1024];
+        for (;;) {
+            const ssize_t got = ::read(fd, block, sizeof block);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            m_read.append(block, qsizetype(got));
+        }
+        m_bytes = m_read;
+    }
+    ~InputBytes()
+    {
+        if (m_mapped)
+            munmap(m_mapped, size_t(m_bytes.size()));
+    }
+    InputBytes(const InputBytes&) = delete;
+    InputBytes& operator=(const InputBytes&) = delete;
+
+    QByteArrayView bytes() const { return m_bytes; }
+
+private:
+    void* m_mapped = nullptr;
+    QByteArray m_read;
+    QByteArrayView m_bytes;
+};
+
+std::string besideThisProgram(const char* name)
+{
+    char path[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0)
+        return {};
+    std::string beside(path, size_t(length));
+    const size_t slash = beside.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    beside.resize(slash + 1);
+    return beside + name;
 }
 
 } // namespace
@@ -1433,6 +1501,45 @@ HtmlPage parseUtf8HtmlPageInProcess(QByteArrayView utf8, const QUrl& baseUrl)
     if (!result)
         return HtmlPage {};
     return assembledPage(std::move(result->text), std::move(result->facts), baseUrl, nullptr).value_or(HtmlPage {});
+}
+
+const std::string& pageParserProgram()
+{
+    static const std::string program = [] {
+        const std::string beside = besideThisProgram("veldrin-pageparse");
+        if (!beside.empty() && access(beside.c_str(), X_OK) == 0)
+            return beside;
+        // The tests, benchmarks and fuzz targets run from folders of their own in the build.
+        const std::string built = VELDRIN_PAGEPARSE_PROGRAM;
+        if (access(built.c_str(), X_OK) == 0)
+            return built;
+        return std::string();
+    }();
+    return program;
+}
+
+int servePageParse(int input, int output)
+{
+    const InputBytes request(input);
+    const QByteArrayView bytes = request.bytes();
+    qint64 deadline = noDeadline;
+    constexpr qsizetype headerBytes = 1 + sizeof deadline;
+    if (bytes.size() < headerBytes || (bytes[0] != 'T' && bytes[0] != 'P'))
+        return 2;
+    const Wanted wanted = bytes[0] == 'P' ? Wanted::WholePage : Wanted::Text;
+    std::memcpy(&deadline, bytes.data() + 1, sizeof deadline);
+    const ParseStop stop { nullptr,
+                           std::chrono::steady_clock::time_point(
+                               std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                   std::chrono::nanoseconds(deadline))) };
+    const std::optional<ParseResult> result
+        = parseHere(bytes.sliced(headerBytes), deadline == noDeadline ? nullptr : &stop, wanted);
+    if (!result)
+        return 1;
+    ChildOutput out(output);
+    sendResult(out, *result, wanted);
+    out.flush();
+    return 0;
 }
 
 int htmlParsesRunning()

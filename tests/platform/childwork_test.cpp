@@ -1,15 +1,16 @@
 #include "platform/childwork.h"
+#include "platform/pageparse.h"
 #include "support/recorders.h"
 
+#include <QByteArray>
 #include <atomic>
 #include <chrono>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
+#include <string>
 #include <unistd.h>
 #include <vector>
 
-using veldrin::ChildOutput;
 using veldrin::ChildWork;
 using veldrin::ParseStop;
 using veldrin::test::hasChildProcesses;
@@ -17,75 +18,75 @@ using veldrin::test::hasChildProcesses;
 namespace {
 
 const ParseStop noStop {};
+const std::string child = CHILDWORK_CHILD;
 
 // Blocks of every size the two sides buffer differently: a few bytes, one larger than the
-// buffers, one larger than the pipe, and a run of small ones.
+// buffers, one larger than the pipe, a run of small ones, and one just over a buffer; the
+// input is handed over in parts, which the child reads as one.
 TEST(ChildWork, HandsBackWhatTheChildWroteInOrder)
 {
-    std::vector<char> large(3 * 1024 * 1024 + 7);
-    for (size_t i = 0; i < large.size(); ++i)
-        large[i] = char(i * 7 + i / 4096);
     const int small = 0x12345678;
-    const std::vector<char> medium(70 * 1024, 'm');
+    QByteArray large(3 * 1024 * 1024 + 7, Qt::Uninitialized);
+    for (qsizetype i = 0; i < large.size(); ++i)
+        large[i] = char(i * 7 + i / 4096);
+    QByteArray counted;
+    for (int i = 0; i < 20000; ++i)
+        counted.append(reinterpret_cast<const char*>(&i), sizeof i);
+    const QByteArray medium(70 * 1024, 'm');
 
-    ChildWork child;
-    ASSERT_TRUE(child.start([&](ChildOutput& out) {
-        out.write(&small, sizeof small);
-        out.write(large.data(), large.size());
-        for (int i = 0; i < 20000; ++i)
-            out.write(&i, sizeof i);
-        out.write(medium.data(), medium.size());
-        return true;
-    }));
+    ChildWork work;
+    ASSERT_TRUE(
+        work.start(child, { "echo", "4", std::to_string(large.size()), "4x20000", std::to_string(medium.size()) },
+                   { QByteArrayView(reinterpret_cast<const char*>(&small), sizeof small), large, counted, medium }));
 
     int readSmall = 0;
-    ASSERT_TRUE(child.read(&readSmall, sizeof readSmall, noStop));
+    ASSERT_TRUE(work.read(&readSmall, sizeof readSmall, noStop));
     EXPECT_EQ(readSmall, small);
-    std::vector<char> readLarge(large.size());
-    ASSERT_TRUE(child.read(readLarge.data(), readLarge.size(), noStop));
+    QByteArray readLarge(large.size(), Qt::Uninitialized);
+    ASSERT_TRUE(work.read(readLarge.data(), size_t(readLarge.size()), noStop));
     EXPECT_EQ(readLarge, large);
     for (int i = 0; i < 20000; ++i) {
         int value = -1;
-        ASSERT_TRUE(child.read(&value, sizeof value, noStop));
+        ASSERT_TRUE(work.read(&value, sizeof value, noStop));
         ASSERT_EQ(value, i);
     }
-    std::vector<char> readMedium(medium.size());
-    ASSERT_TRUE(child.read(readMedium.data(), readMedium.size(), noStop));
+    QByteArray readMedium(medium.size(), Qt::Uninitialized);
+    ASSERT_TRUE(work.read(readMedium.data(), size_t(readMedium.size()), noStop));
     EXPECT_EQ(readMedium, medium);
-    EXPECT_TRUE(child.finish());
+    EXPECT_TRUE(work.finish());
     EXPECT_FALSE(hasChildProcesses());
 }
 
-// A child that fails, or ends before it wrote what is asked for, gives nothing, and is reaped.
+// A child that fails, crashes, or ends before it wrote what is asked for gives nothing, and is
+// reaped; a program that is not there is no child at all.
 TEST(ChildWork, AChildThatFailsGivesNothing)
 {
+    struct Case
     {
-        ChildWork child;
-        ASSERT_TRUE(child.start([](ChildOutput& out) {
-            out.write("abcd", 4);
-            return false;
-        }));
-        char bytes[4];
-        EXPECT_FALSE(child.read(bytes, sizeof bytes, noStop)) << "a failed child's output is not sent";
-    }
-    {
-        ChildWork child;
-        ASSERT_TRUE(child.start([](ChildOutput&) -> bool { throw std::bad_alloc(); }));
-        EXPECT_FALSE(child.finish());
-    }
-    {
-        ChildWork child;
-        ASSERT_TRUE(child.start([](ChildOutput& out) {
-            out.write("abcd", 4);
-            return true;
-        }));
+        const char* what;
+        size_t asked;
+    };
+    for (const Case& c : { Case { "fail", 4 }, Case { "crash", 8 }, Case { "short", 8 } }) {
+        SCOPED_TRACE(c.what);
+        ChildWork work;
+        ASSERT_TRUE(work.start(child, { c.what }, {}));
         char bytes[8];
-        EXPECT_FALSE(child.read(bytes, sizeof bytes, noStop));
+        EXPECT_FALSE(work.read(bytes, c.asked, noStop));
+        EXPECT_FALSE(hasChildProcesses());
     }
+    {
+        ChildWork work;
+        ASSERT_TRUE(work.start(child, { "crash" }, {}));
+        char bytes[4];
+        ASSERT_TRUE(work.read(bytes, sizeof bytes, noStop)) << "what it sent before it crashed";
+        EXPECT_FALSE(work.finish());
+    }
+    ChildWork missing;
+    EXPECT_FALSE(missing.start(child + "-not-there", {}, {}));
     EXPECT_FALSE(hasChildProcesses());
 }
 
-// Work that never ends is ended at the stop, its cancel flag or its deadline, and reaped.
+// A child that never ends is ended at the stop, its cancel flag or its deadline, and reaped.
 TEST(ChildWork, AStopEndsTheChild)
 {
     std::atomic<bool> cancelled { true };
@@ -94,40 +95,38 @@ TEST(ChildWork, AStopEndsTheChild)
         { nullptr, std::chrono::steady_clock::now() + std::chrono::milliseconds(100) },
     };
     for (const ParseStop& stop : stops) {
-        ChildWork child;
-        ASSERT_TRUE(child.start([](ChildOutput&) {
-            for (;;)
-                pause();
-            return true;
-        }));
+        ChildWork work;
+        ASSERT_TRUE(work.start(child, { "hang" }, {}));
         char byte;
-        EXPECT_FALSE(child.read(&byte, 1, stop));
+        EXPECT_FALSE(work.read(&byte, 1, stop));
         EXPECT_FALSE(hasChildProcesses());
     }
 }
 
-// A child keeps none of the caller's descriptors open: a connection the caller closes is closed,
-// even while the child runs.
-TEST(ChildWork, TheChildHoldsNoDescriptorOfTheCaller)
+// The child has its standard descriptors only, even where the caller holds one that would be
+// inherited: no socket or file of the caller stays open in it.
+TEST(ChildWork, TheChildHasOnlyItsStandardDescriptors)
 {
-    int fds[2];
-    ASSERT_EQ(pipe2(fds, O_CLOEXEC), 0);
-    ChildWork child;
-    ASSERT_TRUE(child.start([](ChildOutput&) {
-        for (;;)
-            pause();
-        return true;
-    }));
-    close(fds[1]);
-    pollfd hangUp { fds[0], POLLIN, 0 };
-    EXPECT_EQ(poll(&hangUp, 1, 10000), 1) << "the child still holds the pipe's other end";
-    char byte;
-    EXPECT_EQ(read(fds[0], &byte, 1), 0);
-    close(fds[0]);
-
-    std::atomic<bool> cancelled { true };
-    EXPECT_FALSE(child.read(&byte, 1, ParseStop { &cancelled, {} }));
+    int inherited[2];
+    ASSERT_EQ(pipe(inherited), 0);
+    ChildWork work;
+    ASSERT_TRUE(work.start(child, { "descriptors" }, {}));
+    char listing[64] {};
+    EXPECT_TRUE(work.read(listing, 6, noStop));
+    EXPECT_STREQ(listing, "0 1 2 ");
+    char more;
+    EXPECT_FALSE(work.read(&more, 1, noStop)) << "further descriptors";
+    close(inherited[0]);
+    close(inherited[1]);
     EXPECT_FALSE(hasChildProcesses());
+}
+
+// The parses find the page parser's program from a folder other than its own.
+TEST(ChildWork, ThePageParserIsFound)
+{
+    const std::string& program = veldrin::pageParserProgram();
+    ASSERT_FALSE(program.empty());
+    EXPECT_EQ(access(program.c_str(), X_OK), 0);
 }
 
 } // namespace
