@@ -16,6 +16,7 @@
 
 #include "app/panellayout.h"
 #include "bench/childvalue.h"
+#include "bench/loopgap.h"
 #include "checks/person/shenfenzhengpanel.h"
 #include "checks/person/shoujipanel.h"
 #include "checks/site/ippanel.h"
@@ -27,10 +28,8 @@
 #include "windows/form5.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -206,27 +205,10 @@ Outcome measure(const Lookup& lookup, Page page, qsizetype units)
     QPushButton* button = widget->findChild<QPushButton*>(QString::fromUtf16(lookup.button));
     QCoreApplication::processEvents();
 
-    QElapsedTimer clock;
-    qint64 lastTick = 0;
-    qint64 longest = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - lastTick);
-        lastTick = now;
-    });
-    QTimer::singleShot(50, [&] {
-        // The handler returns once the lookup has ended; it waits in loops of its own, where the
-        // ticker goes on.
-        button->click();
-        QTimer::singleShot(300, &app, &QCoreApplication::quit);
-    });
-    clock.start();
-    ticker.start(1);
-    app.exec();
-
-    return Outcome { double(longest) / 1e6, dialogs.shown };
+    // The handler returns once the lookup has ended; it waits in loops of its own, where the
+    // ticker goes on.
+    const double gapMs = veldrin::bench::longestLoopGapMs(app, [button] { button->click(); });
+    return Outcome { gapMs, dialogs.shown };
 }
 
 void worstGap(benchmark::State& state)

@@ -13,13 +13,12 @@
 #include "app/panellayout.h"
 #include "app/resulttext.h"
 #include "bench/childvalue.h"
+#include "bench/loopgap.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTimer>
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <optional>
@@ -94,32 +93,15 @@ Outcome measure(Control control, Setter setter, qsizetype units)
     QCoreApplication::processEvents();
 
     const QString text = unbrokenLine(units);
-    QElapsedTimer clock;
-    qint64 lastTick = 0;
-    qint64 longest = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - lastTick);
-        lastTick = now;
-    });
-    QTimer::singleShot(50, [&] {
+    Outcome outcome;
+    outcome.gapMs = veldrin::bench::longestLoopGapMs(app, [&] {
         if (label)
             setter == Raw ? label->setText(text) : showInLabel(label, text);
         else if (edit)
             setter == Raw ? edit->setText(text) : showInLineEdit(edit, text);
         else
             setter == Raw ? box->setPlainText(text) : showInTextBox(box, text);
-        // Layout and painting follow as posted events; the loop runs on to take them in.
-        QTimer::singleShot(300, &app, &QCoreApplication::quit);
     });
-    clock.start();
-    ticker.start(1);
-    app.exec();
-
-    Outcome outcome;
-    outcome.gapMs = double(longest) / 1e6;
     outcome.shown = double(label ? label->text().size() : edit ? edit->text().size() : box->toPlainText().size());
     return outcome;
 }
