@@ -57,9 +57,8 @@ WaitEnd waitForWorker(std::function<void()> work, std::chrono::milliseconds dead
 //
 // No value when `deadline` passes first, when the thread's loops are told to quit, or when no
 // thread can be had (`end`, where given, tells which); the worker's late result is then
-// dropped. `work` runs on the worker, so it must not
-// touch objects of the calling thread, and it should bound its own time: the wait ends at the
-// deadline, the work does not.
+// dropped. `work` runs on the worker, so it must not touch objects of the calling thread, and
+// it should bound its own time: the wait ends at the deadline, the work does not.
 template<class Work>
 auto runWaiting(Work work, std::chrono::milliseconds deadline, WaitEnd* end = nullptr)
     -> std::optional<std::invoke_result_t<Work&>>
