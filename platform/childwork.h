@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/innertext.h"
+#include "platform/parsestop.h"
 
 #include <QByteArrayView>
 #include <cstddef>

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "platform/parsestop.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
-#include <atomic>
-#include <chrono>
 #include <optional>
 
 namespace veldrin {
@@ -16,18 +16,6 @@ struct HtmlPage
     QString innerText; // the body's rendered text, line breaks as CR LF
     QStringList links; // href of every <a> and <area> with one, in document order, made absolute
     QString title; // the <title> text, white space collapsed
-};
-
-// When a parse gives up: a flag another thread may set, a point in time, or both. A page that
-// takes the parser long (thousands of unclosed nested tags cost it time with the square of
-// their depth) must not go on burning a core once nobody waits for it. A parse that is given up
-// ends within a few milliseconds of its stop, whatever the page.
-struct ParseStop
-{
-    const std::atomic<bool>* cancel = nullptr;
-    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
-
-    bool reached() const;
 };
 
 // The body's inner text as a browser renders it for a page without style sheets (the user

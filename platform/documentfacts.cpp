@@ -1,0 +1,93 @@
+#include "platform/documentfacts.h"
+
+#include <utility>
+#include <vector>
+
+namespace veldrin::html {
+
+namespace {
+
+bool isAsciiWhitespace(QChar qc)
+{
+    const char16_t c = qc.unicode();
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+}
+
+QString collapsedTitle(const GumboNode* title)
+{
+    QString raw;
+    const GumboVector* children = &title->v.element.children;
+    for (unsigned i = 0; i < children->length; ++i) {
+        const GumboNode* child = childAt(children, i);
+        if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE)
+            raw.append(QString::fromUtf8(child->v.text.text));
+    }
+    QString collapsed;
+    collapsed.reserve(raw.size());
+    bool blank = false;
+    for (const QChar c : std::as_const(raw)) {
+        if (isAsciiWhitespace(c)) {
+            blank = true;
+            continue;
+        }
+        if (blank && !collapsed.isEmpty())
+            collapsed.append(u' ');
+        blank = false;
+        collapsed.append(c);
+    }
+    return collapsed;
+}
+
+} // namespace
+
+std::optional<DocumentFacts> collectFacts(const ParsedHtml& parsed, const ParseStop* stop)
+{
+    DocumentFacts facts;
+    const GumboNode* document = parsed.document();
+    if (!document)
+        return facts;
+    const GumboNode* title = nullptr;
+    std::vector<std::pair<const GumboNode*, unsigned>> stack { { document, 0u } };
+    for (unsigned step = 1; !stack.empty(); ++step) {
+        if (stop && step % stepsPerStopCheck == 0 && stop->reached())
+            return std::nullopt;
+        auto& [node, next] = stack.back();
+        const GumboVector* children = childrenOf(node);
+        if (next >= children->length) {
+            stack.pop_back();
+            continue;
+        }
+        const GumboNode* child = childAt(children, next++);
+        if (child->type != GUMBO_NODE_ELEMENT)
+            continue;
+        if (child->v.element.tag_namespace == GUMBO_NAMESPACE_HTML) {
+            switch (child->v.element.tag) {
+            case GUMBO_TAG_A:
+            case GUMBO_TAG_AREA:
+                if (const char* href = attributeValue(child, "href"))
+                    facts.hrefs.append(href, qsizetype(std::strlen(href)) + 1);
+                break;
+            case GUMBO_TAG_BASE:
+                if (const char* href = attributeValue(child, "href"); href && !facts.hasBaseHref) {
+                    facts.hasBaseHref = true;
+                    facts.baseHref = QByteArray(href);
+                }
+                break;
+            case GUMBO_TAG_TITLE:
+                if (!title)
+                    title = child;
+                break;
+            case GUMBO_TAG_NOSCRIPT:
+                continue;
+            default:
+                break;
+            }
+        }
+        stack.emplace_back(child, 0u);
+    }
+    if (title)
+        facts.title = collapsedTitle(title);
+    return facts;
+}
+
+} // namespace veldrin::html

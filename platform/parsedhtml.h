@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/parsestop.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <gumbo.h>
+#include <memory>
+#include <string_view>
+
+namespace veldrin::html {
+
+class ParseArena;
+
+// How many nodes a walk of the tree visits between two looks at the clock.
+inline constexpr unsigned stepsPerStopCheck = 4096;
+
+// Owns one gumbo parse of a UTF-8 buffer, which must outlive it: gumbo's nodes point into it.
+// A parse given up at `stop` has no document.
+class ParsedHtml
+{
+public:
+    ParsedHtml(QByteArrayView utf8, const ParseStop* stop);
+    ~ParsedHtml();
+    ParsedHtml(const ParsedHtml&) = delete;
+    ParsedHtml& operator=(const ParsedHtml&) = delete;
+
+    bool complete() const { return m_output != nullptr; }
+    const GumboNode* document() const { return m_output ? m_output->document : nullptr; }
+    const GumboNode* root() const { return m_output ? m_output->root : nullptr; }
+
+private:
+    std::unique_ptr<ParseArena> m_arena; // holds the whole tree
+    QByteArray m_tamed; // the page gumbo reads, where it had to be mended
+    GumboOutput* m_output = nullptr;
+};
+
+const GumboVector* childrenOf(const GumboNode* node);
+
+inline const GumboNode* childAt(const GumboVector* children, unsigned index)
+{
+    return static_cast<const GumboNode*>(children->data[index]);
+}
+
+bool isHtmlElement(const GumboNode* node, GumboTag tag);
+
+// Attribute names come lower-cased from the tokenizer.
+const char* attributeValue(const GumboNode* node, const char* name);
+
+bool hasAttribute(const GumboNode* node, const char* name);
+
+bool equalsAsciiCaseless(std::string_view text, std::string_view lowerCase);
+
+// Whether an element gumbo has no tag for (most SVG elements, the newer HTML ones) is named
+// `lowerCaseName`, in whatever case the page wrote it.
+bool tagNameIs(const GumboNode* node, std::string_view lowerCaseName);
+
+} // namespace veldrin::html
