@@ -36,18 +36,26 @@ HtmlPage parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl);
 // The same, given up (no value) once `stop` is reached, during the parse or the work after it,
 // or where the parser failed. The functions above and these parse in a child process of the
 // calling thread, ended at the stop: neither the parser's time nor a fault of its reaches the
-// caller's process. Only where no process can be had is the page parsed in the caller's.
+// caller's process. Where no such process can be had, no page is parsed: no value (the
+// functions above give an empty text and page).
 std::optional<QString> innerTextOfUtf8Html(QByteArrayView utf8, const ParseStop& stop);
 std::optional<HtmlPage> parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl, const ParseStop& stop);
 
 // The same as innerTextOfUtf8Html and parseUtf8HtmlPage without a stop, parsed in the caller's
-// process, where nothing ends a parse early: for the fuzzer, whose coverage does not see into a
-// child process.
+// process, where nothing ends a parse early: for the fuzz targets only, whose coverage does not
+// see into a child process.
 QString innerTextOfUtf8HtmlInProcess(QByteArrayView utf8);
 HtmlPage parseUtf8HtmlPageInProcess(QByteArrayView utf8, const QUrl& baseUrl);
 
 // How many parses are running now, on any thread, their child processes included (a parse ends
 // once its child has been reaped): a page given up on leaves none behind.
 int htmlParsesRunning();
+
+// The reason given for a page that was had but could not be parsed: no parser could be started,
+// or the one started failed.
+inline QString unparsedPageError()
+{
+    return QStringLiteral("无法解析页面");
+}
 
 } // namespace veldrin

@@ -74,7 +74,9 @@ LoadedPage loadPage(const QString& url, const FetchLimits& limits, const std::at
     const QString location = response.finalUrl.isEmpty() ? url : response.finalUrl;
     std::optional<HtmlPage> parsed = parseUtf8HtmlPage(html, QUrl(location), stop);
     if (!parsed) {
-        failed.error = cancel.load() ? QStringLiteral("cancelled") : timedOutError();
+        failed.error = cancel.load() ? QStringLiteral("cancelled")
+            : stop.reached()         ? timedOutError()
+                                     : unparsedPageError();
         return failed;
     }
     return LoadedPage {

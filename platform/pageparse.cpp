@@ -5,8 +5,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -111,6 +113,23 @@ private:
     QByteArrayView m_bytes;
 };
 
+constexpr const char* parserName = "veldrin-pageparse";
+
+// The parser named by setPageParserProgram, which may be called before main(), and whether it
+// was said that the parser could not be started.
+struct NamedProgram
+{
+    std::mutex mutex;
+    std::string program; // guarded by mutex
+    bool reported = false; // whether the parser could not be started was said; guarded by mutex
+};
+
+NamedProgram& namedProgram()
+{
+    static NamedProgram named;
+    return named;
+}
+
 std::string besideThisProgram(const char* name)
 {
     char path[PATH_MAX];
@@ -123,6 +142,28 @@ std::string besideThisProgram(const char* name)
         return {};
     beside.resize(slash + 1);
     return beside + name;
+}
+
+// Says on the standard error that the parser could not be started, once for each program named
+// (or the one beside the program): the program then reads no page at all, and its user should
+// learn why.
+void reportUnstartedParser(const std::string& program)
+{
+    NamedProgram& named = namedProgram();
+    {
+        const std::lock_guard lock(named.mutex);
+        if (named.reported)
+            return;
+        named.reported = true;
+    }
+    if (program.empty()) {
+        std::fprintf(stderr, "veldrin: could not start the page parser %s: the program's own folder is unknown\n",
+                     parserName);
+        return;
+    }
+    const int missing = access(program.c_str(), X_OK) == 0 ? 0 : errno;
+    std::fprintf(stderr, "veldrin: could not start the page parser %s%s%s\n", program.c_str(), missing ? ": " : "",
+                 missing ? std::strerror(missing) : "");
 }
 
 } // namespace
@@ -154,30 +195,36 @@ std::optional<ParseResult> parseInChild(QByteArrayView utf8, const ParseStop& st
     const qint64 deadline = stop.deadline == std::chrono::steady_clock::time_point::max()
         ? noDeadline
         : std::chrono::duration_cast<std::chrono::nanoseconds>(stop.deadline.time_since_epoch()).count();
-    const std::string& program = pageParserProgram();
+    const std::string program = pageParserProgram();
     ChildWork child;
     if (program.empty()
         || !child.start(program, {},
                         { QByteArrayView(&asked, 1),
-                          QByteArrayView(reinterpret_cast<const char*>(&deadline), sizeof deadline),
-                          utf8 })) // no process to be had: parsed here, stopped as far as the parser allows
-        return parseHere(utf8, &stop, wanted);
+                          QByteArrayView(reinterpret_cast<const char*>(&deadline), sizeof deadline), utf8 })) {
+        reportUnstartedParser(program);
+        return std::nullopt;
+    }
     return receiveResult(child, stop, wanted);
 }
 
-const std::string& pageParserProgram()
+std::string pageParserProgram()
 {
-    static const std::string program = [] {
-        const std::string beside = besideThisProgram("veldrin-pageparse");
-        if (!beside.empty() && access(beside.c_str(), X_OK) == 0)
-            return beside;
-        // The tests, benchmarks and fuzz targets run from folders of their own in the build.
-        const std::string built = VELDRIN_PAGEPARSE_PROGRAM;
-        if (access(built.c_str(), X_OK) == 0)
-            return built;
-        return std::string();
-    }();
-    return program;
+    NamedProgram& named = namedProgram();
+    const std::lock_guard lock(named.mutex);
+    if (!named.program.empty())
+        return named.program;
+    // Where a copy of the program stands without its parser, pages cannot be read; no other
+    // folder is looked in, where a parser of another build, or of someone else, could stand.
+    static const std::string beside = besideThisProgram(parserName);
+    return beside;
+}
+
+void setPageParserProgram(const std::string& program)
+{
+    NamedProgram& named = namedProgram();
+    const std::lock_guard lock(named.mutex);
+    named.program = program;
+    named.reported = false;
 }
 
 int servePageParse(int input, int output)

@@ -11,9 +11,14 @@
 namespace veldrin {
 
 // The page parser's own program, which the parses of innertext.h start as their child process:
-// beside the running program, or else where the build put it. Empty where there is none: pages
-// are then parsed in the caller's process. Looked up once; safe from any thread.
-const std::string& pageParserProgram();
+// `veldrin-pageparse` in the running program's folder, and nowhere else, unless another was
+// named. Empty where the program's folder cannot be known. Safe from any thread.
+std::string pageParserProgram();
+
+// Names the page parser's program for the tests, benchmarks and fuzz targets, which run from
+// folders of their own; empty goes back to the one beside the running program. The product
+// never calls it.
+void setPageParserProgram(const std::string& program);
 
 // The page parser's work, for its main: reads a request from `input` (what is wanted, the stop's
 // deadline, the page as UTF-8), parses, and writes the result to `output`. The exit status.
@@ -36,11 +41,14 @@ enum class Wanted
 // Parses in this process: stopped where the parser allocates and during the walks.
 std::optional<ParseResult> parseHere(QByteArrayView utf8, const ParseStop* stop, Wanted wanted);
 
-// Parses in a child process, which is ended the moment the stop is reached. The parser can be
+// Parses in a child process, which is ended the moment the stop is reached. No value either
+// where the parser's program cannot be started: the page is then never parsed at all (the
+// program says so once on its standard error). The parser can be
 // stopped from inside only where it allocates, and some pages keep it busy for seconds without
 // an allocation (a formatting element open over thousands of open elements makes it look
 // through all of them at every character of text); a process ends at once, whatever it is
-// doing, and a fault of the parser's ends only the child. The text and the document's facts
+// doing, and a fault of the parser's ends only the child. So no page is parsed in the caller's
+// process, where nothing could end it. The text and the document's facts
 // are made there; what needs more than memory (links resolved by QUrl) is made here, after.
 std::optional<ParseResult> parseInChild(QByteArrayView utf8, const ParseStop& stop, Wanted wanted);
 

@@ -28,7 +28,7 @@ WebText GetWebText(const QString& url, const FetchLimits& limits)
         return WebText { false, {}, response.error, response.status };
     std::optional<QString> text = pageTextOfGbk(std::move(response.body), stop);
     if (!text)
-        return WebText { false, {}, timedOutError(), response.status };
+        return WebText { false, {}, stop.reached() ? timedOutError() : unparsedPageError(), response.status };
     return WebText { true, std::move(*text), {}, response.status };
 }
 

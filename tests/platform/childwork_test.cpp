@@ -1,5 +1,4 @@
 #include "platform/childwork.h"
-#include "platform/pageparse.h"
 #include "support/recorders.h"
 
 #include <QByteArray>
@@ -119,14 +118,6 @@ TEST(ChildWork, TheChildHasOnlyItsStandardDescriptors)
     close(inherited[0]);
     close(inherited[1]);
     EXPECT_FALSE(hasChildProcesses());
-}
-
-// The parses find the page parser's program from a folder other than its own.
-TEST(ChildWork, ThePageParserIsFound)
-{
-    const std::string& program = veldrin::pageParserProgram();
-    ASSERT_FALSE(program.empty());
-    EXPECT_EQ(access(program.c_str(), X_OK), 0);
 }
 
 } // namespace
