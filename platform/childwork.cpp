@@ -12,7 +12,10 @@
 #include <string>
 #include <sys/mman.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace veldrin {
@@ -22,6 +25,11 @@ namespace {
 // How long the caller waits on its child before it looks at the stop's cancel flag again: the
 // most the child runs on after a cancel.
 constexpr std::chrono::milliseconds cancelCheckInterval { 5 };
+
+// How long a killed child is waited for before a thread of its own is left to reap it. A killed
+// process ends as soon as it leaves the kernel, which takes a moment even for one that has
+// gigabytes to give back; only one stuck in the kernel takes longer.
+constexpr std::chrono::milliseconds killedChildWait { 1000 };
 
 // A larger pipe lets a large page's text cross in fewer turns; where the system refuses, the
 // usual size only costs more of them.
@@ -36,6 +44,42 @@ int pollTimeoutMs(const ParseStop& stop)
         wait = std::clamp(left, std::chrono::milliseconds(0), wait);
     }
     return int(wait.count());
+}
+
+// Whether the process behind `pidfd` ends within `wait`.
+bool endsWithin(int pidfd, std::chrono::milliseconds wait)
+{
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd ended { pidfd, POLLIN, 0 };
+        const int polled = poll(&ended, 1, int(std::max<std::chrono::milliseconds::rep>(left.count(), 0)));
+        if (polled > 0)
+            return true;
+        if (polled == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+// glibc 2.36 declares its pidfd wrappers without C linkage; the system calls are used directly.
+int openPidfd(pid_t pid)
+{
+    return int(syscall(SYS_pidfd_open, pid, 0));
+}
+
+void killByPidfd(int pidfd)
+{
+    syscall(SYS_pidfd_send_signal, pidfd, SIGKILL, nullptr, 0);
+}
+
+// Leaves a killed child that has not ended yet to a thread of its own, which reaps it whenever it
+// does. Where no thread can be had, it stays a zombie: reaped by no one, but holding no one.
+void reapAlone(pid_t pid)
+{
+    try {
+        std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
+    } catch (const std::system_error&) {
+    }
 }
 
 // Writes all of `bytes` to a descriptor; false where it cannot.
@@ -154,11 +198,18 @@ bool ChildWork::start(const std::string& program, const std::vector<std::string>
     posix_spawn_file_actions_destroy(&actions);
     ::close(inputFd);
     ::close(fds[1]);
-    if (failed != 0) {
+    // Opened before the child can be reaped, so it is the child's for sure.
+    const int pidfd = failed == 0 ? openPidfd(pid) : -1;
+    if (pidfd < 0) {
+        if (failed == 0) { // a child that cannot be waited for within bounds is none to have
+            kill(pid, SIGKILL);
+            reapAlone(pid);
+        }
         ::close(fds[0]);
         return false;
     }
     m_pid = pid;
+    m_pidfd = pidfd;
     m_fd = fds[0];
     return true;
 }
@@ -203,25 +254,18 @@ bool ChildWork::read(void* into, size_t size, const ParseStop& stop)
     return true;
 }
 
-bool ChildWork::finish()
-{
-    if (m_pid < 0)
-        return false;
-    int status = 0;
-    pid_t reaped;
-    do {
-        reaped = waitpid(m_pid, &status, 0);
-    } while (reaped < 0 && errno == EINTR);
-    m_pid = -1;
-    return reaped > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 void ChildWork::end()
 {
     if (m_pid < 0)
         return;
-    kill(m_pid, SIGKILL);
-    finish();
+    killByPidfd(m_pidfd);
+    if (endsWithin(m_pidfd, killedChildWait))
+        waitpid(m_pid, nullptr, 0); // it has ended: this returns at once
+    else
+        reapAlone(m_pid);
+    ::close(m_pidfd);
+    m_pidfd = -1;
+    m_pid = -1;
 }
 
 ChildWork::~ChildWork()

@@ -57,8 +57,11 @@ public:
     // child ended without writing them: the child has then been ended and reaped.
     bool read(void* into, size_t size, const ParseStop& stop);
 
-    // Reaps the child once it has written all it had to: whether it ended with status 0.
-    bool finish();
+    // Ends the child, whatever it is doing, and reaps it: once all it had to say has been read
+    // (what it does after that is no business of the caller's), or when nothing more is wanted
+    // of it. A killed child is gone within moments; it is waited for a second at the most, and
+    // one still there then is reaped by a thread of its own, so no wait for a child is unbounded.
+    void end();
 
     // First thing in a child's main, given its first argument: has the child killed when the
     // thread that started it ends, and tells whether its caller is still there to be served
@@ -66,10 +69,9 @@ public:
     static bool tieToParent(const char* parentPid);
 
 private:
-    void end();
-
     static constexpr size_t bufferBytes = 64 * 1024;
     pid_t m_pid = -1;
+    int m_pidfd = -1; // to see the child end without reaping it
     int m_fd = -1;
     std::vector<char> m_buffer = std::vector<char>(bufferBytes);
     size_t m_begin = 0; // what of m_buffer is read but not yet handed out

@@ -3,6 +3,7 @@
 #include "platform/pageparse.h"
 
 #include <cstring>
+#include <new>
 #include <utility>
 
 namespace veldrin {
@@ -19,6 +20,18 @@ struct RunningParse
     RunningParse(const RunningParse&) = delete;
     RunningParse& operator=(const RunningParse&) = delete;
 };
+
+// Runs one parse, counted among the running ones while it lasts. One that runs out of memory is
+// a failed parse (no value), never an exception out of the thread that asked for it.
+template<class Parse> auto countedParse(const Parse& parse) -> decltype(parse())
+{
+    const RunningParse running;
+    try {
+        return parse();
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
 
 // What a browser does to an href before parsing it: blanks and control characters at either
 // end go, tabs and line ends inside go.
@@ -85,11 +98,12 @@ std::optional<HtmlPage> assembledPage(QString text, html::DocumentFacts facts, c
 
 std::optional<QString> innerTextOfUtf8Html(QByteArrayView utf8, const ParseStop& stop)
 {
-    const RunningParse running;
-    std::optional<ParseResult> result = parseInChild(utf8, stop, Wanted::Text);
-    if (!result)
-        return std::nullopt;
-    return std::move(result->text);
+    return countedParse([&]() -> std::optional<QString> {
+        std::optional<ParseResult> result = parseInChild(utf8, stop, Wanted::Text);
+        if (!result)
+            return std::nullopt;
+        return std::move(result->text);
+    });
 }
 
 // Without a stop a parse ends only where memory runs out (or the parser fails): it then gives
@@ -106,11 +120,12 @@ QString innerTextOfHtml(const QString& html)
 
 std::optional<HtmlPage> parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl, const ParseStop& stop)
 {
-    const RunningParse running;
-    std::optional<ParseResult> result = parseInChild(utf8, stop, Wanted::WholePage);
-    if (!result)
-        return std::nullopt;
-    return assembledPage(std::move(result->text), std::move(result->facts), baseUrl, &stop);
+    return countedParse([&]() -> std::optional<HtmlPage> {
+        std::optional<ParseResult> result = parseInChild(utf8, stop, Wanted::WholePage);
+        if (!result)
+            return std::nullopt;
+        return assembledPage(std::move(result->text), std::move(result->facts), baseUrl, &stop);
+    });
 }
 
 HtmlPage parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl)
@@ -125,18 +140,24 @@ HtmlPage parseHtmlPage(const QString& html, const QUrl& baseUrl)
 
 QString innerTextOfUtf8HtmlInProcess(QByteArrayView utf8)
 {
-    const RunningParse running;
-    std::optional<ParseResult> result = parseHere(utf8, nullptr, Wanted::Text);
-    return result ? std::move(result->text) : QString();
+    return countedParse([&]() -> std::optional<QString> {
+               std::optional<ParseResult> result = parseHere(utf8, nullptr, Wanted::Text);
+               if (!result)
+                   return std::nullopt;
+               return std::move(result->text);
+           })
+        .value_or(QString());
 }
 
 HtmlPage parseUtf8HtmlPageInProcess(QByteArrayView utf8, const QUrl& baseUrl)
 {
-    const RunningParse running;
-    std::optional<ParseResult> result = parseHere(utf8, nullptr, Wanted::WholePage);
-    if (!result)
-        return HtmlPage {};
-    return assembledPage(std::move(result->text), std::move(result->facts), baseUrl, nullptr).value_or(HtmlPage {});
+    return countedParse([&]() -> std::optional<HtmlPage> {
+               std::optional<ParseResult> result = parseHere(utf8, nullptr, Wanted::WholePage);
+               if (!result)
+                   return std::nullopt;
+               return assembledPage(std::move(result->text), std::move(result->facts), baseUrl, nullptr);
+           })
+        .value_or(HtmlPage {});
 }
 
 int htmlParsesRunning()

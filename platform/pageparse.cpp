@@ -2,13 +2,14 @@
 
 #include "platform/childwork.h"
 #include "platform/innertextwalker.h"
+#include "platform/pageparseformat.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 #include <mutex>
+#include <new>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,58 +18,78 @@ namespace veldrin {
 
 namespace {
 
-// Each part crosses the pipe as its size in bytes, then its bytes.
-template<class Container> void send(ChildOutput& out, const Container& part)
-{
-    const qint64 bytes = part.size() * qint64(sizeof(*part.constData()));
-    out.write(&bytes, sizeof bytes);
-    out.write(part.constData(), size_t(bytes));
-}
+using pageparse::AnswerHead;
+using pageparse::RequestHead;
 
-template<class Container> bool receive(ChildWork& child, const ParseStop& stop, Container& part)
-{
-    constexpr qint64 unit = sizeof(*part.constData());
-    qint64 bytes = 0;
-    if (!child.read(&bytes, sizeof bytes, stop) || bytes < 0 || bytes % unit != 0)
-        return false;
-    part = Container(qsizetype(bytes / unit), Qt::Uninitialized);
-    return child.read(part.data(), size_t(bytes), stop);
-}
-
+// What the parser answers: its head, the parts, and the end that shows the answer whole.
 void sendResult(ChildOutput& out, const ParseResult& result, Wanted wanted)
 {
-    send(out, result.text);
-    if (wanted == Wanted::Text)
-        return;
-    const char hasBaseHref = result.facts.hasBaseHref ? 1 : 0;
-    out.write(&hasBaseHref, 1);
-    send(out, result.facts.baseHref);
-    send(out, result.facts.title);
-    send(out, result.facts.hrefs);
+    const html::DocumentFacts& facts = result.facts;
+    AnswerHead head {};
+    head.magic = pageparse::magic;
+    head.version = pageparse::formatVersion;
+    head.wanted = std::uint32_t(wanted);
+    head.textUnits = std::uint64_t(result.text.size());
+    head.hrefsBytes = std::uint64_t(facts.hrefs.size());
+    head.baseHrefBytes = facts.hasBaseHref ? std::uint64_t(facts.baseHref.size()) + 1 : 0;
+    head.titleUnits = std::uint64_t(facts.title.size());
+    out.write(&head, sizeof head);
+    out.write(result.text.constData(), head.textUnits * sizeof(QChar));
+    out.write(facts.hrefs.constData(), head.hrefsBytes);
+    out.write(facts.baseHref.constData(), head.baseHrefBytes); // with its NUL
+    out.write(facts.title.constData(), head.titleUnits * sizeof(QChar));
+    out.write(&pageparse::answerEnd, sizeof pageparse::answerEnd);
 }
 
-std::optional<ParseResult> receiveResult(ChildWork& child, const ParseStop& stop, Wanted wanted)
+// Whether an answer's head is one of this format, for what was asked, and claims no more than a
+// page of `pageBytes` can give.
+bool fitsTheRequest(const AnswerHead& head, Wanted wanted, std::uint64_t pageBytes)
 {
+    if (head.magic != pageparse::magic || head.version != pageparse::formatVersion
+        || head.wanted != std::uint32_t(wanted) || head.textUnits > pageparse::maxTextUnits(pageBytes))
+        return false;
+    if (wanted == Wanted::Text)
+        return head.hrefsBytes == 0 && head.baseHrefBytes == 0 && head.titleUnits == 0;
+    return head.hrefsBytes <= pageparse::maxHrefBytes(pageBytes)
+        && head.baseHrefBytes <= pageparse::maxHrefBytes(pageBytes)
+        && head.titleUnits <= pageparse::maxTitleUnits(pageBytes);
+}
+
+bool isNulEnded(const QByteArray& strings)
+{
+    return strings.isEmpty() || strings.back() == '\0';
+}
+
+// The parser's answer to a request for a page of `pageBytes`, read as input from outside: no
+// value for one of another format, one that claims more than the page can give (nothing is
+// allocated for it), one cut short, and where memory runs out.
+std::optional<ParseResult> receiveResult(ChildWork& child, const ParseStop& stop, Wanted wanted,
+                                         std::uint64_t pageBytes)
+{
+    AnswerHead head {};
+    if (!child.read(&head, sizeof head, stop) || !fitsTheRequest(head, wanted, pageBytes))
+        return std::nullopt;
     ParseResult result;
-    if (!receive(child, stop, result.text))
+    html::DocumentFacts& facts = result.facts;
+    try {
+        result.text = QString(qsizetype(head.textUnits), Qt::Uninitialized);
+        facts.hrefs = QByteArray(qsizetype(head.hrefsBytes), Qt::Uninitialized);
+        facts.baseHref = QByteArray(qsizetype(head.baseHrefBytes), Qt::Uninitialized);
+        facts.title = QString(qsizetype(head.titleUnits), Qt::Uninitialized);
+    } catch (const std::bad_alloc&) {
         return std::nullopt;
-    if (wanted == Wanted::WholePage) {
-        html::DocumentFacts& facts = result.facts;
-        char hasBaseHref = 0;
-        if (!child.read(&hasBaseHref, 1, stop) || !receive(child, stop, facts.baseHref)
-            || !receive(child, stop, facts.title) || !receive(child, stop, facts.hrefs))
-            return std::nullopt;
-        facts.hasBaseHref = hasBaseHref != 0;
     }
-    if (!child.finish())
+    std::uint64_t end = 0;
+    if (!child.read(result.text.data(), head.textUnits * sizeof(QChar), stop)
+        || !child.read(facts.hrefs.data(), head.hrefsBytes, stop)
+        || !child.read(facts.baseHref.data(), head.baseHrefBytes, stop)
+        || !child.read(facts.title.data(), head.titleUnits * sizeof(QChar), stop) || !child.read(&end, sizeof end, stop)
+        || end != pageparse::answerEnd || !isNulEnded(facts.hrefs) || !isNulEnded(facts.baseHref))
         return std::nullopt;
+    facts.hasBaseHref = !facts.baseHref.isEmpty();
+    facts.baseHref.chop(1);
     return result;
 }
-
-// The parser's process is asked, on its standard input, what is wanted ('T' the text, 'P' the
-// whole page), then the deadline (steady clock nanoseconds, shared by all processes; the largest
-// value for none), then the page.
-constexpr qint64 noDeadline = std::numeric_limits<qint64>::max();
 
 // The whole of a descriptor's content: mapped where it is a file, read where it is not. Empty
 // where it cannot be read.
@@ -191,20 +212,25 @@ std::optional<ParseResult> parseInChild(QByteArrayView utf8, const ParseStop& st
         return std::nullopt;
     // The child cannot see a later cancel; it is ended for it. The deadline it keeps itself
     // as well, in case its caller is held up.
-    const char asked = wanted == Wanted::WholePage ? 'P' : 'T';
-    const qint64 deadline = stop.deadline == std::chrono::steady_clock::time_point::max()
-        ? noDeadline
+    RequestHead request {};
+    request.magic = pageparse::magic;
+    request.version = pageparse::formatVersion;
+    request.wanted = std::uint32_t(wanted);
+    request.deadline = stop.deadline == std::chrono::steady_clock::time_point::max()
+        ? pageparse::noDeadline
         : std::chrono::duration_cast<std::chrono::nanoseconds>(stop.deadline.time_since_epoch()).count();
+    request.pageBytes = std::uint64_t(utf8.size());
     const std::string program = pageParserProgram();
     ChildWork child;
     if (program.empty()
         || !child.start(program, {},
-                        { QByteArrayView(&asked, 1),
-                          QByteArrayView(reinterpret_cast<const char*>(&deadline), sizeof deadline), utf8 })) {
+                        { QByteArrayView(reinterpret_cast<const char*>(&request), sizeof request), utf8 })) {
         reportUnstartedParser(program);
         return std::nullopt;
     }
-    return receiveResult(child, stop, wanted);
+    std::optional<ParseResult> result = receiveResult(child, stop, wanted, request.pageBytes);
+    child.end();
+    return result;
 }
 
 std::string pageParserProgram()
@@ -231,19 +257,25 @@ int servePageParse(int input, int output)
 {
     const InputBytes request(input);
     const QByteArrayView bytes = request.bytes();
-    qint64 deadline = noDeadline;
-    constexpr qsizetype headerBytes = 1 + sizeof deadline;
-    if (bytes.size() < headerBytes || (bytes[0] != 'T' && bytes[0] != 'P'))
+    RequestHead head {};
+    if (bytes.size() < qsizetype(sizeof head))
         return 2;
-    const Wanted wanted = bytes[0] == 'P' ? Wanted::WholePage : Wanted::Text;
-    std::memcpy(&deadline, bytes.data() + 1, sizeof deadline);
+    std::memcpy(&head, bytes.data(), sizeof head);
+    const QByteArrayView page = bytes.sliced(sizeof head);
+    if (head.magic != pageparse::magic || head.version != pageparse::formatVersion
+        || (head.wanted != std::uint32_t(Wanted::Text) && head.wanted != std::uint32_t(Wanted::WholePage))
+        || head.pageBytes != std::uint64_t(page.size()))
+        return 2; // a request of another format, or cut short
+    const Wanted wanted = Wanted(head.wanted);
     const ParseStop stop { nullptr,
                            std::chrono::steady_clock::time_point(
                                std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                   std::chrono::nanoseconds(deadline))) };
+                                   std::chrono::nanoseconds(head.deadline))) };
     const std::optional<ParseResult> result
-        = parseHere(bytes.sliced(headerBytes), deadline == noDeadline ? nullptr : &stop, wanted);
-    if (!result)
+        = parseHere(page, head.deadline == pageparse::noDeadline ? nullptr : &stop, wanted);
+    // What the caller would refuse is not sent: links copied into every paragraph after an open
+    // one can pass any bound of the page's size.
+    if (!result || std::uint64_t(result->facts.hrefs.size()) > pageparse::maxHrefBytes(head.pageBytes))
         return 1;
     ChildOutput out(output);
     sendResult(out, *result, wanted);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/documentfacts.h"
+#include "platform/pageparseformat.h"
 #include "platform/parsestop.h"
 
 #include <QByteArrayView>
@@ -20,8 +21,9 @@ std::string pageParserProgram();
 // never calls it.
 void setPageParserProgram(const std::string& program);
 
-// The page parser's work, for its main: reads a request from `input` (what is wanted, the stop's
-// deadline, the page as UTF-8), parses, and writes the result to `output`. The exit status.
+// The page parser's work, for its main: reads a request from `input` (pageparseformat.h: what is
+// wanted, the stop's deadline, the page as UTF-8), parses, and writes the answer to `output`.
+// The exit status: 2 for a request of another format, which is answered with nothing.
 int servePageParse(int input, int output);
 
 // What a parse makes of a page before its links are made absolute: the body's text and, for a
@@ -32,11 +34,7 @@ struct ParseResult
     html::DocumentFacts facts; // only for a whole page
 };
 
-enum class Wanted
-{
-    Text,
-    WholePage,
-};
+using Wanted = pageparse::Wanted;
 
 // Parses in this process: stopped where the parser allocates and during the walks.
 std::optional<ParseResult> parseHere(QByteArrayView utf8, const ParseStop* stop, Wanted wanted);

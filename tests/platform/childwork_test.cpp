@@ -52,7 +52,7 @@ TEST(ChildWork, HandsBackWhatTheChildWroteInOrder)
     QByteArray readMedium(medium.size(), Qt::Uninitialized);
     ASSERT_TRUE(work.read(readMedium.data(), size_t(readMedium.size()), noStop));
     EXPECT_EQ(readMedium, medium);
-    EXPECT_TRUE(work.finish());
+    work.end();
     EXPECT_FALSE(hasChildProcesses());
 }
 
@@ -78,7 +78,8 @@ TEST(ChildWork, AChildThatFailsGivesNothing)
         ASSERT_TRUE(work.start(child, { "crash" }, {}));
         char bytes[4];
         ASSERT_TRUE(work.read(bytes, sizeof bytes, noStop)) << "what it sent before it crashed";
-        EXPECT_FALSE(work.finish());
+        EXPECT_FALSE(work.read(bytes, 1, noStop));
+        EXPECT_FALSE(hasChildProcesses());
     }
     ChildWork missing;
     EXPECT_FALSE(missing.start(child + "-not-there", {}, {}));

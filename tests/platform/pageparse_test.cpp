@@ -9,8 +9,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <chrono>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace veldrin {
@@ -122,6 +125,87 @@ TEST_F(NoPageParser, LookupsShowTheirFailureBoxes)
     EXPECT_TRUE(forum.control<QPushButton>(u"cmdMXCX")->isEnabled());
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(server.requests().size(), 2);
+}
+
+// What a parser answers is read as input from outside. Whatever it does, the caller has its
+// answer or nothing by its stop, and no process of it is left: a parser that answers and then
+// goes on is ended, and one that claims more than the page can give is refused before anything
+// is allocated for it (2^40 units would end the program).
+TEST(PageParserAnswer, WhateverTheParserDoesTheCallerHasItsAnswerOrNothingByItsStop)
+{
+    const std::string named = pageParserProgram();
+    setPageParserProgram(FAKE_PAGEPARSER);
+    const QString fakeText = QStringLiteral("answered by the fake parser");
+    const struct
+    {
+        const char* fault;
+        bool answered;
+    } cases[] = {
+        { "answer", true },       { "answer then hang", true }, { "silent", false },     { "garbage", false },
+        { "wrong magic", false }, { "other version", false },   { "huge text", false },  { "huge links", false },
+        { "cut short", false },   { "crash", false },           { "exit early", false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        const QByteArray page(c.fault);
+        const auto stop = [] {
+            return ParseStop { nullptr, std::chrono::steady_clock::now() + std::chrono::milliseconds(500) };
+        };
+        const std::optional<QString> text = innerTextOfUtf8Html(page, stop());
+        const std::optional<HtmlPage> whole
+            = parseUtf8HtmlPage(page, QUrl(QStringLiteral("http://example.com/")), stop());
+        if (c.answered) {
+            EXPECT_EQ(text, std::optional<QString>(fakeText));
+            ASSERT_TRUE(whole);
+            EXPECT_EQ(whole->innerText, fakeText);
+            EXPECT_EQ(whole->links, QStringList { QStringLiteral("http://example.com/a") });
+            EXPECT_EQ(whole->title, QStringLiteral("fake"));
+        } else {
+            EXPECT_FALSE(text);
+            EXPECT_FALSE(whole);
+        }
+        EXPECT_EQ(htmlParsesRunning(), 0);
+        EXPECT_FALSE(test::hasChildProcesses());
+    }
+    setPageParserProgram(named);
+}
+
+// The parser answers a request of another format, or one cut short, with nothing at all.
+TEST(PageParserRequest, ARequestOfAnotherFormatIsAnsweredWithNothing)
+{
+    const QByteArray page("<p>a</p>");
+    const struct
+    {
+        const char* what;
+        void (*change)(pageparse::RequestHead&);
+        int status;
+    } cases[] = {
+        { "as asked", [](pageparse::RequestHead&) {}, 0 },
+        { "another program", [](pageparse::RequestHead& head) { head.magic += 1; }, 2 },
+        { "another version", [](pageparse::RequestHead& head) { head.version += 1; }, 2 },
+        { "a page cut short", [](pageparse::RequestHead& head) { head.pageBytes += 1; }, 2 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        pageparse::RequestHead request {};
+        request.magic = pageparse::magic;
+        request.version = pageparse::formatVersion;
+        request.wanted = std::uint32_t(pageparse::Wanted::Text);
+        request.deadline = pageparse::noDeadline;
+        request.pageBytes = std::uint64_t(page.size());
+        c.change(request);
+        const int input = memfd_create("request", MFD_CLOEXEC);
+        const int output = memfd_create("answer", MFD_CLOEXEC);
+        ASSERT_GE(input, 0);
+        ASSERT_GE(output, 0);
+        ASSERT_EQ(write(input, &request, sizeof request), ssize_t(sizeof request));
+        ASSERT_EQ(write(input, page.constData(), size_t(page.size())), page.size());
+        lseek(input, 0, SEEK_SET);
+        EXPECT_EQ(servePageParse(input, output), c.status);
+        EXPECT_EQ(lseek(output, 0, SEEK_CUR) > 0, c.status == 0) << "answered";
+        close(input);
+        close(output);
+    }
 }
 
 } // namespace

@@ -1,0 +1,117 @@
+// A page parser that misbehaves as the page it is handed tells it to, for the tests of what the
+// program makes of its parser. Started as the real one is; the page names the fault:
+//   answer            a whole answer (fakeText, a link to "a", the title "fake"), then it ends
+//   answer then hang  the same, then it never ends
+//   silent            answers nothing and never ends
+//   garbage           bytes that are no answer, then it ends
+//   wrong magic       an answer of another program
+//   other version     an answer of another version of the format
+//   huge text         a head that claims a text of 2^40 units, then it never ends
+//   huge links        a head that claims links of 2^40 bytes, then it never ends
+//   cut short         an answer whose text stops early, then it ends
+//   crash             half a head, then it aborts
+//   exit early        ends without a word
+#include "platform/childwork.h"
+#include "platform/pageparseformat.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+
+using namespace veldrin;
+
+namespace {
+
+constexpr std::u16string_view fakeText = u"answered by the fake parser";
+constexpr std::u16string_view fakeTitle = u"fake";
+constexpr std::string_view fakeHrefs { "a\0", 2 };
+
+std::string wholeInput()
+{
+    std::string input;
+    char block[4096];
+    ssize_t got;
+    while ((got = read(STDIN_FILENO, block, sizeof block)) > 0)
+        input.append(block, size_t(got));
+    return input;
+}
+
+[[noreturn]] void hang()
+{
+    for (;;)
+        pause();
+}
+
+pageparse::AnswerHead headFor(std::uint32_t wanted)
+{
+    const bool whole = wanted == std::uint32_t(pageparse::Wanted::WholePage);
+    pageparse::AnswerHead head {};
+    head.magic = pageparse::magic;
+    head.version = pageparse::formatVersion;
+    head.wanted = wanted;
+    head.textUnits = fakeText.size();
+    head.hrefsBytes = whole ? fakeHrefs.size() : 0;
+    head.titleUnits = whole ? fakeTitle.size() : 0;
+    return head;
+}
+
+void writeAnswer(ChildOutput& out, const pageparse::AnswerHead& head)
+{
+    out.write(&head, sizeof head);
+    out.write(fakeText.data(), fakeText.size() * sizeof(char16_t));
+    out.write(fakeHrefs.data(), head.hrefsBytes);
+    out.write(fakeTitle.data(), head.titleUnits * sizeof(char16_t));
+    out.write(&pageparse::answerEnd, sizeof pageparse::answerEnd);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || !ChildWork::tieToParent(argv[1]))
+        _exit(1);
+    const std::string input = wholeInput();
+    pageparse::RequestHead request {};
+    if (input.size() < sizeof request)
+        _exit(2);
+    std::memcpy(&request, input.data(), sizeof request);
+    const std::string_view fault = std::string_view(input).substr(sizeof request);
+
+    ChildOutput out(STDOUT_FILENO);
+    pageparse::AnswerHead head = headFor(request.wanted);
+    if (fault == "answer" || fault == "answer then hang") {
+        writeAnswer(out, head);
+        out.flush();
+        if (fault == "answer then hang")
+            hang();
+    } else if (fault == "silent") {
+        hang();
+    } else if (fault == "garbage") {
+        out.write("no answer at all, only bytes of some kind or other", 50);
+    } else if (fault == "wrong magic" || fault == "other version") {
+        if (fault == "wrong magic")
+            head.magic += 1;
+        else
+            head.version += 1;
+        writeAnswer(out, head);
+    } else if (fault == "huge text" || fault == "huge links") {
+        (fault == "huge text" ? head.textUnits : head.hrefsBytes) = std::uint64_t(1) << 40;
+        out.write(&head, sizeof head);
+        out.write(fakeText.data(), fakeText.size() * sizeof(char16_t));
+        out.flush();
+        hang();
+    } else if (fault == "cut short") {
+        out.write(&head, sizeof head);
+        out.write(fakeText.data(), 4 * sizeof(char16_t));
+    } else if (fault == "crash") {
+        out.write(&head, sizeof head / 2);
+        out.flush();
+        std::abort();
+    } else if (fault != "exit early") {
+        _exit(3);
+    }
+    out.flush();
+    _exit(0);
+}
