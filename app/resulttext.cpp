@@ -48,6 +48,16 @@ qsizetype lineEndFrom(QStringView text, qsizetype from)
     return text.size();
 }
 
+// Where the line that runs up to `to` starts: after the last line end before it, or at 0.
+qsizetype lineStartBefore(QStringView text, qsizetype to)
+{
+    for (qsizetype i = to; i > 0; --i) {
+        if (isLineEnd(text[i - 1]))
+            return i;
+    }
+    return 0;
+}
+
 // How many units the line end at `at` takes: 2 for CR LF, 0 at the end of the text.
 qsizetype lineEndLength(QStringView text, qsizetype at)
 {
@@ -112,7 +122,12 @@ QString cappedText(const QString& text, const TextCaps& caps)
         at = next;
     }
     if (shown.size() > caps.total) {
-        shown = headOf(shown, caps.total - 1) + ellipsis;
+        QStringView head = headOf(shown, caps.total - 1);
+        // A cut landing at a line's end leaves that line whole, and it may already be as long as
+        // a line may be: the "…" then takes the place of its last unit.
+        if (caps.perLine > 0 && head.size() - lineStartBefore(head, head.size()) + 1 > caps.perLine)
+            head = headOf(head, head.size() - 1);
+        shown = head + ellipsis;
         cut = true;
     }
     // An uncut, well-formed text is handed on as it is, shared rather than copied.

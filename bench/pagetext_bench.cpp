@@ -13,6 +13,18 @@
 //   allow_MB     gumbo_MB plus the page's own size: what peak_MB is to stay under
 // The bare parse has the options the pipeline gives gumbo (no per-error copies of the tag
 // stack), its default allocator, and includes freeing the tree.
+//
+// perPageCost/N parses the text of a page of N KiB (as fetched, GBK, made of the same rows; the
+// parser reads it decoded to UTF-8, as the fetch hands it over) the way every fetch lookup
+// does, through the parser process, and the same code in this process, interleaved; so does
+// perPageCostBigPage with the page above. Both report:
+//   process_ms   median time of a page through innerTextOfUtf8Html with the fetch's stop
+//   inproc_ms    median time of a page through innerTextOfUtf8HtmlInProcess
+//   ratio        process_ms / inproc_ms
+//   page_KiB     the page as fetched; utf8_KiB the page as the parser reads it
+// The parser program is found where the parses of innertext.h look for it (beside the running
+// program, or where the build put it); a line that would measure no process, or a process
+// that gives another text, ends with an error instead of figures.
 
 #include "bench/childvalue.h"
 #include "platform/innertext.h"
@@ -30,8 +42,10 @@
 #include <gumbo.h>
 #include <iconv.h>
 #include <malloc.h>
+#include <optional>
 #include <stdexcept>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <vector>
 
 namespace {
@@ -120,13 +134,19 @@ const Page& largeMixedPage()
     return page;
 }
 
-// The fetch's own path from the answer's bytes, which it hands over, bounded as GetWebText
-// bounds it (a deadline far enough off not to be reached).
-QString pageText(QByteArray body)
+// A stop as GetWebText sets one for its page: a deadline far enough off not to be reached.
+veldrin::ParseStop fetchStop()
 {
     veldrin::ParseStop stop;
     stop.deadline = std::chrono::steady_clock::now() + veldrin::FetchLimits {}.totalTimeout;
-    return veldrin::pageTextOfGbk(std::move(body), stop).value_or(QString());
+    return stop;
+}
+
+// The fetch's own path from the answer's bytes, which it hands over, bounded as GetWebText
+// bounds it.
+QString pageText(QByteArray body)
+{
+    return veldrin::pageTextOfGbk(std::move(body), fetchStop()).value_or(QString());
 }
 
 void bareParse(const QByteArray& utf8)
@@ -246,6 +266,89 @@ void pipelineAgainstBareParse(benchmark::State& state)
     state.counters["allow_MB"] = peaks.gumboMb + peaks.pageMb;
 }
 BENCHMARK(pipelineAgainstBareParse)->Iterations(15)->Unit(benchmark::kMillisecond);
+
+// Minor page faults of the reaped children: every process that has run adds some.
+long reapedChildrenFaults()
+{
+    rusage children {};
+    getrusage(RUSAGE_CHILDREN, &children);
+    return children.ru_minflt;
+}
+
+// Whether this process has a child now, on any thread, running or not yet reaped.
+bool hasChildProcess()
+{
+    siginfo_t info {};
+    return waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == 0;
+}
+
+// The text road's cost of the page `gbk`, decoded as the fetch decodes it, through the parser
+// process against the same parse in this process. The two take turns at going first, so that
+// both see the same machine and neither always finds the caches the other left.
+void measurePerPage(benchmark::State& state, const QByteArray& gbk)
+{
+    const QByteArray utf8 = veldrin::decodeGbkToUtf8(gbk);
+    const auto throughProcess = [&] {
+        return veldrin::innerTextOfUtf8Html(utf8, fetchStop());
+    };
+    const auto inProcess = [&] {
+        return veldrin::innerTextOfUtf8HtmlInProcess(utf8);
+    };
+
+    // Where no parser can be started the process road parses here, and the two would measure
+    // the same thing.
+    const long faultsBefore = reapedChildrenFaults();
+    const std::optional<QString> processText = throughProcess();
+    if (reapedChildrenFaults() == faultsBefore && !hasChildProcess()) {
+        state.SkipWithError("no parser process ran: is veldrin-pageparse where innertext.h looks for it?");
+        return;
+    }
+    if (processText != inProcess()) {
+        state.SkipWithError("the parser process gave another text than the parse in this process");
+        return;
+    }
+
+    std::vector<double> processSeconds;
+    std::vector<double> inProcessSeconds;
+    for (auto _ : state) {
+        const auto measureProcess = [&] {
+            processSeconds.push_back(secondsOf([&] { benchmark::DoNotOptimize(throughProcess()); }));
+        };
+        const auto measureInProcess = [&] {
+            inProcessSeconds.push_back(secondsOf([&] { benchmark::DoNotOptimize(inProcess()); }));
+        };
+        if (processSeconds.size() % 2 == 0) {
+            measureProcess();
+            measureInProcess();
+        } else {
+            measureInProcess();
+            measureProcess();
+        }
+    }
+    const double processMedian = median(processSeconds);
+    const double inProcessMedian = median(inProcessSeconds);
+    state.counters["process_ms"] = processMedian * 1000.0;
+    state.counters["inproc_ms"] = inProcessMedian * 1000.0;
+    state.counters["ratio"] = processMedian / inProcessMedian;
+    state.counters["page_KiB"] = double(gbk.size()) / 1024.0;
+    state.counters["utf8_KiB"] = double(utf8.size()) / 1024.0;
+}
+
+void perPageCost(benchmark::State& state, qsizetype kib)
+{
+    measurePerPage(state, mixedPage(kib * 1024).gbk);
+}
+// Iterations for a second or two a line.
+BENCHMARK_CAPTURE(perPageCost, 5, 5)->Iterations(400)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(perPageCost, 20, 20)->Iterations(200)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(perPageCost, 100, 100)->Iterations(60)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(perPageCost, 500, 500)->Iterations(20)->Unit(benchmark::kMillisecond);
+
+void perPageCostBigPage(benchmark::State& state)
+{
+    measurePerPage(state, largeMixedPage().gbk);
+}
+BENCHMARK(perPageCostBigPage)->Iterations(11)->Unit(benchmark::kMillisecond);
 
 void decodeAndInnerText(benchmark::State& state)
 {
