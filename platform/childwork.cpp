@@ -98,12 +98,12 @@ bool writeAll(int fd, const char* bytes, size_t size)
 }
 
 // The child's standard input: the input in a file in memory, read from its start.
-int inputFile(std::initializer_list<QByteArrayView> input)
+int inputFile(std::initializer_list<std::string_view> input)
 {
     const int fd = memfd_create("veldrin-child-input", MFD_CLOEXEC);
     if (fd < 0)
         return -1;
-    for (QByteArrayView part : input) {
+    for (std::string_view part : input) {
         if (!writeAll(fd, part.data(), size_t(part.size()))) {
             ::close(fd);
             return -1;
@@ -157,7 +157,7 @@ bool ChildWork::tieToParent(const char* parentPid)
 }
 
 bool ChildWork::start(const std::string& program, const std::vector<std::string>& arguments,
-                      std::initializer_list<QByteArrayView> input)
+                      std::initializer_list<std::string_view> input)
 {
     const int inputFd = inputFile(input);
     if (inputFd < 0)

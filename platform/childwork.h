@@ -2,10 +2,10 @@
 
 #include "platform/parsestop.h"
 
-#include <QByteArrayView>
 #include <cstddef>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 #include <vector>
 
@@ -51,7 +51,7 @@ public:
     // caller never waits for the child to take it). False when no child could be had: nothing
     // runs then.
     bool start(const std::string& program, const std::vector<std::string>& arguments,
-               std::initializer_list<QByteArrayView> input);
+               std::initializer_list<std::string_view> input);
 
     // The next `size` bytes the child wrote. False once `stop` is reached first, or when the
     // child ended without writing them: the child has then been ended and reaped.

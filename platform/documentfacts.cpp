@@ -1,5 +1,6 @@
 #include "platform/documentfacts.h"
 
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -7,35 +8,17 @@ namespace veldrin::html {
 
 namespace {
 
-bool isAsciiWhitespace(QChar qc)
+// The title element's text as it stands in the page, each piece of it NUL-ended.
+std::string titlePiecesOf(const GumboNode* title)
 {
-    const char16_t c = qc.unicode();
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
-}
-
-QString collapsedTitle(const GumboNode* title)
-{
-    QString raw;
+    std::string pieces;
     const GumboVector* children = &title->v.element.children;
     for (unsigned i = 0; i < children->length; ++i) {
         const GumboNode* child = childAt(children, i);
         if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE)
-            raw.append(QString::fromUtf8(child->v.text.text));
+            pieces.append(child->v.text.text, std::strlen(child->v.text.text) + 1);
     }
-    QString collapsed;
-    collapsed.reserve(raw.size());
-    bool blank = false;
-    for (const QChar c : std::as_const(raw)) {
-        if (isAsciiWhitespace(c)) {
-            blank = true;
-            continue;
-        }
-        if (blank && !collapsed.isEmpty())
-            collapsed.append(u' ');
-        blank = false;
-        collapsed.append(c);
-    }
-    return collapsed;
+    return pieces;
 }
 
 } // namespace
@@ -65,12 +48,12 @@ std::optional<DocumentFacts> collectFacts(const ParsedHtml& parsed, const ParseS
             case GUMBO_TAG_A:
             case GUMBO_TAG_AREA:
                 if (const char* href = attributeValue(child, "href"))
-                    facts.hrefs.append(href, qsizetype(std::strlen(href)) + 1);
+                    facts.hrefs.append(href, std::strlen(href) + 1);
                 break;
             case GUMBO_TAG_BASE:
                 if (const char* href = attributeValue(child, "href"); href && !facts.hasBaseHref) {
                     facts.hasBaseHref = true;
-                    facts.baseHref = QByteArray(href);
+                    facts.baseHref = href;
                 }
                 break;
             case GUMBO_TAG_TITLE:
@@ -86,7 +69,7 @@ std::optional<DocumentFacts> collectFacts(const ParsedHtml& parsed, const ParseS
         stack.emplace_back(child, 0u);
     }
     if (title)
-        facts.title = collapsedTitle(title);
+        facts.titlePieces = titlePiecesOf(title);
     return facts;
 }
 

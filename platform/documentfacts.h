@@ -2,20 +2,21 @@
 
 #include "platform/parsedhtml.h"
 
-#include <QByteArray>
-#include <QString>
 #include <optional>
+#include <string>
 
 namespace veldrin::html {
 
-// What the whole document gives besides the body's text, in a form that crosses a pipe as it
-// is: every href one after the other, each ended by a NUL (gumbo's values hold none).
+// What the whole document gives besides the body's text, as the page's UTF-8 in a form that
+// crosses between processes as it is: strings one after the other, each ended by a NUL (gumbo's
+// values hold none). Links are made absolute, and the title's white space collapsed, by the
+// caller.
 struct DocumentFacts
 {
-    QByteArray hrefs;
+    std::string hrefs; // the href of every <a> and <area> that has one, in document order
     bool hasBaseHref = false;
-    QByteArray baseHref;
-    QString title;
+    std::string baseHref; // the first <base href>, without its NUL
+    std::string titlePieces; // the text pieces of the first <title>
 };
 
 // The whole document in order, head included. Template contents are not part of the document,

@@ -1,7 +1,9 @@
 #include "platform/innertext.h"
 
 #include "platform/pageparse.h"
+#include "platform/pageparseserver.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -67,6 +69,35 @@ QString resolvedHref(const QUrl& base, const QString& href)
     return resolved.toString(QUrl::FullyEncoded);
 }
 
+bool isAsciiWhitespace(QChar qc)
+{
+    const char16_t c = qc.unicode();
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+}
+
+// The title's text pieces, each NUL-ended, with runs of white space as one blank and none at
+// either end.
+QString collapsedTitle(const std::string& pieces)
+{
+    QString raw;
+    for (const char* piece = pieces.c_str(); piece < pieces.c_str() + pieces.size(); piece += std::strlen(piece) + 1)
+        raw.append(QString::fromUtf8(piece));
+    QString collapsed;
+    collapsed.reserve(raw.size());
+    bool blank = false;
+    for (const QChar c : std::as_const(raw)) {
+        if (isAsciiWhitespace(c)) {
+            blank = true;
+            continue;
+        }
+        if (blank && !collapsed.isEmpty())
+            collapsed.append(u' ');
+        blank = false;
+        collapsed.append(c);
+    }
+    return collapsed;
+}
+
 // The hrefs made absolute, against a <base href> where the page has one. No value when the
 // stop is reached on the way: a page can hold a million links, each a URL to parse.
 std::optional<HtmlPage> assembledPage(QString text, html::DocumentFacts facts, const QUrl& baseUrl,
@@ -74,16 +105,16 @@ std::optional<HtmlPage> assembledPage(QString text, html::DocumentFacts facts, c
 {
     HtmlPage page;
     page.innerText = std::move(text);
-    page.title = std::move(facts.title);
+    page.title = collapsedTitle(facts.titlePieces);
     QUrl base = baseUrl;
     if (facts.hasBaseHref) {
-        const QUrl declared = baseUrl.resolved(QUrl(cleanedHref(facts.baseHref.constData()), QUrl::TolerantMode));
+        const QUrl declared = baseUrl.resolved(QUrl(cleanedHref(facts.baseHref.c_str()), QUrl::TolerantMode));
         if (declared.isValid() && !declared.isEmpty())
             base = declared;
     }
-    page.links.reserve(facts.hrefs.count('\0'));
+    page.links.reserve(qsizetype(std::count(facts.hrefs.begin(), facts.hrefs.end(), '\0')));
     constexpr qsizetype linksPerStopCheck = 256;
-    const char* href = facts.hrefs.constData();
+    const char* href = facts.hrefs.c_str();
     const char* const end = href + facts.hrefs.size();
     for (qsizetype i = 0; href < end; ++i) {
         if (stop && i % linksPerStopCheck == 0 && stop->reached())
@@ -92,6 +123,39 @@ std::optional<HtmlPage> assembledPage(QString text, html::DocumentFacts facts, c
         href += std::strlen(href) + 1;
     }
     return page;
+}
+
+// The text the walker writes, straight into the string it gives.
+class StringText final : public html::TextStorage
+{
+public:
+    explicit StringText(QString& text)
+        : m_text(text)
+    {
+    }
+
+    char16_t* resize(std::size_t units) override
+    {
+        m_text.resize(qsizetype(units));
+        return reinterpret_cast<char16_t*>(m_text.data());
+    }
+
+private:
+    QString& m_text;
+};
+
+// Parses in this process, where nothing ends the parse early.
+std::optional<ParseResult> parseHere(QByteArrayView utf8, Wanted wanted)
+{
+    ParseResult result;
+    StringText text(result.text);
+    std::optional<pageparse::ParsedPage> parsed
+        = pageparse::parsePage(std::string_view(utf8.data(), size_t(utf8.size())), nullptr, wanted, text);
+    if (!parsed)
+        return std::nullopt;
+    result.text.squeeze();
+    result.facts = std::move(parsed->facts);
+    return result;
 }
 
 } // namespace
@@ -141,7 +205,7 @@ HtmlPage parseHtmlPage(const QString& html, const QUrl& baseUrl)
 QString innerTextOfUtf8HtmlInProcess(QByteArrayView utf8)
 {
     return countedParse([&]() -> std::optional<QString> {
-               std::optional<ParseResult> result = parseHere(utf8, nullptr, Wanted::Text);
+               std::optional<ParseResult> result = parseHere(utf8, Wanted::Text);
                if (!result)
                    return std::nullopt;
                return std::move(result->text);
@@ -152,7 +216,7 @@ QString innerTextOfUtf8HtmlInProcess(QByteArrayView utf8)
 HtmlPage parseUtf8HtmlPageInProcess(QByteArrayView utf8, const QUrl& baseUrl)
 {
     return countedParse([&]() -> std::optional<HtmlPage> {
-               std::optional<ParseResult> result = parseHere(utf8, nullptr, Wanted::WholePage);
+               std::optional<ParseResult> result = parseHere(utf8, Wanted::WholePage);
                if (!result)
                    return std::nullopt;
                return assembledPage(std::move(result->text), std::move(result->facts), baseUrl, nullptr);

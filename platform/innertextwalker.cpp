@@ -339,18 +339,19 @@ bool isCollapsibleBlankByte(unsigned char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
-// Builds the text in one pre-sized UTF-16 buffer and in one pass. Line-break requests and
+// Builds the text in one pre-sized UTF-16 buffer of the caller's and in one pass. Line-break requests and
 // blanks are held back as "pending" until the next visible thing shows where they land, so
 // runs merge without rewriting what has been written, and none is left at the start or end.
 class TextWriter
 {
 public:
-    explicit TextWriter(qsizetype capacity)
-        : m_out(std::max<qsizetype>(capacity, 16), Qt::Uninitialized)
+    TextWriter(size_t capacity, TextStorage& storage)
+        : m_storage(storage)
     {
-        m_begin = reinterpret_cast<char16_t*>(m_out.data());
+        const size_t size = std::max<size_t>(capacity, 16);
+        m_begin = m_storage.resize(size);
         m_cursor = m_begin;
-        m_end = m_begin + m_out.size();
+        m_end = m_begin + size;
     }
 
     // Text in normal flow: each run of blanks, tabs and line ends is one blank, and blanks at
@@ -450,23 +451,24 @@ public:
         m_lineHasContent = true;
     }
 
-    QString take()
+    // Cuts the storage to the text written: its length.
+    size_t take()
     {
-        m_out.resize(m_cursor - m_begin);
-        m_out.squeeze();
-        return std::move(m_out);
+        const size_t used = size_t(m_cursor - m_begin);
+        m_storage.resize(used);
+        return used;
     }
 
 private:
-    void reserve(qsizetype units)
+    void reserve(size_t units)
     {
-        if (m_end - m_cursor >= units)
+        if (size_t(m_end - m_cursor) >= units)
             return;
-        const qsizetype used = m_cursor - m_begin;
-        m_out.resize(std::max(m_out.size() * 2, used + units + 16));
-        m_begin = reinterpret_cast<char16_t*>(m_out.data());
+        const size_t used = size_t(m_cursor - m_begin);
+        const size_t size = std::max(2 * size_t(m_end - m_begin), used + units + 16);
+        m_begin = m_storage.resize(size);
         m_cursor = m_begin + used;
-        m_end = m_begin + m_out.size();
+        m_end = m_begin + size;
     }
 
     void flushBreaks()
@@ -474,7 +476,7 @@ private:
         if (m_pendingBreaks == 0)
             return;
         if (m_cursor != m_begin) {
-            reserve(2 * m_pendingBreaks);
+            reserve(2 * size_t(m_pendingBreaks));
             for (int i = 0; i < m_pendingBreaks; ++i) {
                 *m_cursor++ = u'\r';
                 *m_cursor++ = u'\n';
@@ -499,7 +501,7 @@ private:
     // stays valid UTF-16 and no character after a fault is swallowed.
     void appendUtf8(const unsigned char* text, const unsigned char* end)
     {
-        reserve(end - text); // never more UTF-16 units than UTF-8 bytes
+        reserve(size_t(end - text)); // never more UTF-16 units than UTF-8 bytes
         char16_t* out = m_cursor;
         while (text < end) {
             const unsigned lead = *text;
@@ -528,7 +530,7 @@ private:
         m_cursor = out;
     }
 
-    QString m_out;
+    TextStorage& m_storage;
     char16_t* m_begin = nullptr;
     char16_t* m_cursor = nullptr;
     char16_t* m_end = nullptr;
@@ -542,15 +544,15 @@ private:
 class InnerTextWalker
 {
 public:
-    InnerTextWalker(qsizetype capacity, const ParseStop* stop)
-        : m_writer(capacity)
+    InnerTextWalker(size_t capacity, const ParseStop* stop, TextStorage& storage)
+        : m_writer(capacity, storage)
         , m_stop(stop)
     {
         m_stack.reserve(64);
     }
 
-    // No value when the stop is reached on the way.
-    std::optional<QString> run(const GumboNode* top)
+    // The text's length, or no value when the stop is reached on the way.
+    std::optional<size_t> run(const GumboNode* top)
     {
         if (top && top->type == GUMBO_NODE_ELEMENT)
             visit(top, Role::Block);
@@ -789,11 +791,11 @@ const GumboNode* bodyOf(const ParsedHtml& parsed)
 // The text never holds more UTF-16 units than twice the page's UTF-8 bytes (a line end inside
 // <pre> is the most a byte gives: CR LF), so the buffer is sized once; what is not written of
 // it is never touched, and is handed back at the end.
-std::optional<QString> renderBody(const ParsedHtml& parsed, qsizetype utf8Size, const ParseStop* stop)
+std::optional<size_t> renderBody(const ParsedHtml& parsed, size_t utf8Size, const ParseStop* stop, TextStorage& storage)
 {
     if (!parsed.complete())
         return std::nullopt;
-    return InnerTextWalker(2 * utf8Size + 16, stop).run(bodyOf(parsed));
+    return InnerTextWalker(2 * utf8Size + 16, stop, storage).run(bodyOf(parsed));
 }
 
 } // namespace veldrin::html

@@ -21,11 +21,6 @@ std::string pageParserProgram();
 // never calls it.
 void setPageParserProgram(const std::string& program);
 
-// The page parser's work, for its main: reads a request from `input` (pageparseformat.h: what is
-// wanted, the stop's deadline, the page as UTF-8), parses, and writes the answer to `output`.
-// The exit status: 2 for a request of another format, which is answered with nothing.
-int servePageParse(int input, int output);
-
 // What a parse makes of a page before its links are made absolute: the body's text and, for a
 // whole page, the document's facts.
 struct ParseResult
@@ -36,17 +31,13 @@ struct ParseResult
 
 using Wanted = pageparse::Wanted;
 
-// Parses in this process: stopped where the parser allocates and during the walks.
-std::optional<ParseResult> parseHere(QByteArrayView utf8, const ParseStop* stop, Wanted wanted);
-
-// Parses in a child process, which is ended the moment the stop is reached. No value either
-// where the parser's program cannot be started: the page is then never parsed at all (the
-// program says so once on its standard error). The parser can be
+// Parses in a child process, which is ended the moment the stop is reached. The parser can be
 // stopped from inside only where it allocates, and some pages keep it busy for seconds without
 // an allocation (a formatting element open over thousands of open elements makes it look
 // through all of them at every character of text); a process ends at once, whatever it is
 // doing, and a fault of the parser's ends only the child. So no page is parsed in the caller's
-// process, where nothing could end it. The text and the document's facts
+// process, where nothing could end it: where the parser's program cannot be started there is no
+// value, and the program says so once on its standard error. The text and the document's facts
 // are made there; what needs more than memory (links resolved by QUrl) is made here, after.
 std::optional<ParseResult> parseInChild(QByteArrayView utf8, const ParseStop& stop, Wanted wanted);
 

@@ -31,8 +31,8 @@ struct RequestHead
 };
 
 // The start of an answer. Its parts follow in this order, then answerEnd: an answer without it
-// is cut short. A whole page's facts are NUL-ended strings, as gumbo's values are (they hold no
-// NUL); a text has none of them.
+// is cut short. A whole page's facts are the page's UTF-8 in NUL-ended strings, as gumbo's
+// values are (they hold no NUL); a text has none of them.
 struct AnswerHead
 {
     std::uint64_t magic;
@@ -41,26 +41,22 @@ struct AnswerHead
     std::uint64_t textUnits; // the body's text, UTF-16 code units
     std::uint64_t hrefsBytes; // every href of a link, one after the other, each NUL-ended
     std::uint64_t baseHrefBytes; // the first <base href>, NUL-ended; 0 where there is none
-    std::uint64_t titleUnits; // the title, UTF-16 code units
+    std::uint64_t titleBytes; // the text pieces of the first <title>, each NUL-ended
 };
 
 inline constexpr std::uint64_t answerEnd = ~magic;
 
 // What an answer can hold for a page of `pageBytes`, checked before anything is allocated for
 // it. The text never holds more than two units for a byte of the page (a line end inside <pre>
-// gives CR LF), the title no more than one. The hrefs are the page's own attribute bytes, at
-// most three of them for a byte of the page (a NUL becomes U+FFFD), but a link left open is
-// copied into each paragraph after it, as a browser copies it: a page whose links pass four
-// times its size is not parsed, as a page that cannot be.
+// gives CR LF). The facts are the page's own bytes, at most three of them for one of the page
+// (a NUL becomes U+FFFD) and a NUL for each string; but a link left open is copied into each
+// paragraph after it, as a browser copies it: a page whose links pass four times its size is
+// not parsed, as a page that cannot be.
 constexpr std::uint64_t maxTextUnits(std::uint64_t pageBytes)
 {
     return 2 * pageBytes + 16;
 }
-constexpr std::uint64_t maxTitleUnits(std::uint64_t pageBytes)
-{
-    return pageBytes;
-}
-constexpr std::uint64_t maxHrefBytes(std::uint64_t pageBytes)
+constexpr std::uint64_t maxFactBytes(std::uint64_t pageBytes)
 {
     return 4 * pageBytes + 16;
 }

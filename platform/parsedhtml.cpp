@@ -156,18 +156,18 @@ int hexDigitValue(char c)
 // sum wraps, and the reference comes out as a stray byte, or swallows the characters after it.
 // Every value above U+10FFFF stands for U+FFFD, so the digits of such a reference are written
 // as the least of them (hexadecimal 110000, decimal 1114112), padded with leading zeros to keep
-// the page's length. A null array when the page holds none: the page is parsed as it is.
-QByteArray withOversizedReferencesTamed(QByteArrayView utf8)
+// the page's length. None when the page holds none: the page is parsed as it is.
+std::optional<std::string> withOversizedReferencesTamed(std::string_view utf8)
 {
-    QByteArray tamed;
+    std::optional<std::string> tamed;
     const char* const page = utf8.data();
-    const qsizetype size = utf8.size();
+    const size_t size = utf8.size();
     constexpr char32_t firstBeyond = 0x110000;
-    for (qsizetype at = 0; at < size;) {
-        const void* found = std::memchr(page + at, '&', static_cast<size_t>(size - at));
+    for (size_t at = 0; at < size;) {
+        const void* found = std::memchr(page + at, '&', size - at);
         if (!found)
             break;
-        qsizetype next = static_cast<const char*>(found) - page + 1;
+        size_t next = static_cast<const char*>(found) - page + 1;
         at = next;
         if (next >= size || page[next] != '#')
             continue;
@@ -175,7 +175,7 @@ QByteArray withOversizedReferencesTamed(QByteArrayView utf8)
         const bool hex = next < size && (page[next] == 'x' || page[next] == 'X');
         if (hex)
             ++next;
-        const qsizetype digits = next;
+        const size_t digits = next;
         const int base = hex ? 16 : 10;
         char32_t value = 0; // saturates at the first value beyond the code space
         for (; next < size; ++next) {
@@ -187,13 +187,13 @@ QByteArray withOversizedReferencesTamed(QByteArrayView utf8)
         at = next;
         if (value < firstBeyond)
             continue;
-        if (tamed.isNull())
-            tamed = QByteArray(page, size);
+        if (!tamed)
+            tamed.emplace(utf8);
         const std::string_view least = hex ? "110000" : "1114112";
-        char* const written = tamed.data() + digits;
-        const qsizetype length = next - digits; // at least as long as `least`: the value is beyond it
-        std::fill(written, written + length - qsizetype(least.size()), '0');
-        std::copy(least.begin(), least.end(), written + length - qsizetype(least.size()));
+        char* const written = tamed->data() + digits;
+        const size_t length = next - digits; // at least as long as `least`: the value is beyond it
+        std::fill(written, written + length - least.size(), '0');
+        std::copy(least.begin(), least.end(), written + length - least.size());
     }
     return tamed;
 }
@@ -205,11 +205,11 @@ char asciiLower(char c)
 
 } // namespace
 
-ParsedHtml::ParsedHtml(QByteArrayView utf8, const ParseStop* stop)
+ParsedHtml::ParsedHtml(std::string_view utf8, const ParseStop* stop)
     : m_arena(std::make_unique<ParseArena>(stop))
     , m_tamed(withOversizedReferencesTamed(utf8))
 {
-    const QByteArrayView input = m_tamed.isNull() ? utf8 : QByteArrayView(m_tamed);
+    const std::string_view input = m_tamed ? std::string_view(*m_tamed) : utf8;
     GumboOptions options = kGumboDefaultOptions;
     options.allocator = &ParseArena::allocate;
     options.deallocator = &ParseArena::release;
@@ -217,7 +217,7 @@ ParsedHtml::ParsedHtml(QByteArrayView utf8, const ParseStop* stop)
     // Gumbo keeps a copy of the open-element stack with every parse error it records, so a
     // page of a few thousand unclosed tags would cost gigabytes. We never read the errors.
     options.max_errors = 0;
-    m_output = parseOrEscape(&options, input.data(), static_cast<size_t>(input.size()), m_arena->escape());
+    m_output = parseOrEscape(&options, input.data(), input.size(), m_arena->escape());
 }
 
 ParsedHtml::~ParsedHtml() = default;

@@ -2,10 +2,10 @@
 
 #include "platform/parsestop.h"
 
-#include <QByteArray>
-#include <QByteArrayView>
 #include <gumbo.h>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace veldrin::html {
@@ -20,7 +20,7 @@ inline constexpr unsigned stepsPerStopCheck = 4096;
 class ParsedHtml
 {
 public:
-    ParsedHtml(QByteArrayView utf8, const ParseStop* stop);
+    ParsedHtml(std::string_view utf8, const ParseStop* stop);
     ~ParsedHtml();
     ParsedHtml(const ParsedHtml&) = delete;
     ParsedHtml& operator=(const ParsedHtml&) = delete;
@@ -31,7 +31,7 @@ public:
 
 private:
     std::unique_ptr<ParseArena> m_arena; // holds the whole tree
-    QByteArray m_tamed; // the page gumbo reads, where it had to be mended
+    std::optional<std::string> m_tamed; // the page gumbo reads, where it had to be mended
     GumboOutput* m_output = nullptr;
 };
 

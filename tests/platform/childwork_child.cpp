@@ -7,7 +7,6 @@
 //   descriptors    the numbers of its open descriptors, each followed by a space
 #include "platform/childwork.h"
 
-#include <QByteArray>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -18,27 +17,27 @@ using veldrin::ChildOutput;
 
 namespace {
 
-QByteArray wholeInput()
+std::string wholeInput()
 {
-    QByteArray input;
+    std::string input;
     char block[4096];
     ssize_t got;
     while ((got = read(STDIN_FILENO, block, sizeof block)) > 0)
-        input.append(block, qsizetype(got));
+        input.append(block, size_t(got));
     return input;
 }
 
 void echo(int argc, char** argv, ChildOutput& out)
 {
-    const QByteArray input = wholeInput();
-    qsizetype at = 0;
+    const std::string input = wholeInput();
+    size_t at = 0;
     for (int i = 3; i < argc; ++i) {
         char* rest = nullptr;
         const long size = std::strtol(argv[i], &rest, 10);
         const long count = *rest == 'x' ? std::strtol(rest + 1, nullptr, 10) : 1;
         for (long k = 0; k < count; ++k) {
-            out.write(input.constData() + at, size_t(size));
-            at += size;
+            out.write(input.data() + at, size_t(size));
+            at += size_t(size);
         }
     }
 }

@@ -34,9 +34,10 @@ TEST(ChildWork, HandsBackWhatTheChildWroteInOrder)
     const QByteArray medium(70 * 1024, 'm');
 
     ChildWork work;
-    ASSERT_TRUE(
-        work.start(child, { "echo", "4", std::to_string(large.size()), "4x20000", std::to_string(medium.size()) },
-                   { QByteArrayView(reinterpret_cast<const char*>(&small), sizeof small), large, counted, medium }));
+    ASSERT_TRUE(work.start(child,
+                           { "echo", "4", std::to_string(large.size()), "4x20000", std::to_string(medium.size()) },
+                           { std::string_view(reinterpret_cast<const char*>(&small), sizeof small), large.toStdString(),
+                             counted.toStdString(), medium.toStdString() }));
 
     int readSmall = 0;
     ASSERT_TRUE(work.read(&readSmall, sizeof readSmall, noStop));

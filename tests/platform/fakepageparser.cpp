@@ -25,7 +25,7 @@ using namespace veldrin;
 namespace {
 
 constexpr std::u16string_view fakeText = u"answered by the fake parser";
-constexpr std::u16string_view fakeTitle = u"fake";
+constexpr std::string_view fakeTitle { "fake\0", 5 };
 constexpr std::string_view fakeHrefs { "a\0", 2 };
 
 std::string wholeInput()
@@ -53,7 +53,7 @@ pageparse::AnswerHead headFor(std::uint32_t wanted)
     head.wanted = wanted;
     head.textUnits = fakeText.size();
     head.hrefsBytes = whole ? fakeHrefs.size() : 0;
-    head.titleUnits = whole ? fakeTitle.size() : 0;
+    head.titleBytes = whole ? fakeTitle.size() : 0;
     return head;
 }
 
@@ -62,7 +62,7 @@ void writeAnswer(ChildOutput& out, const pageparse::AnswerHead& head)
     out.write(&head, sizeof head);
     out.write(fakeText.data(), fakeText.size() * sizeof(char16_t));
     out.write(fakeHrefs.data(), head.hrefsBytes);
-    out.write(fakeTitle.data(), head.titleUnits * sizeof(char16_t));
+    out.write(fakeTitle.data(), head.titleBytes);
     out.write(&pageparse::answerEnd, sizeof pageparse::answerEnd);
 }
 

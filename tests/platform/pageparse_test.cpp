@@ -1,6 +1,7 @@
 #include "platform/innertext.h"
 #include "platform/pageloader.h"
 #include "platform/pageparse.h"
+#include "platform/pageparseserver.h"
 #include "platform/webtext.h"
 #include "support/fixtureserver.h"
 #include "support/panelkit.h"
@@ -201,7 +202,7 @@ TEST(PageParserRequest, ARequestOfAnotherFormatIsAnsweredWithNothing)
         ASSERT_EQ(write(input, &request, sizeof request), ssize_t(sizeof request));
         ASSERT_EQ(write(input, page.constData(), size_t(page.size())), page.size());
         lseek(input, 0, SEEK_SET);
-        EXPECT_EQ(servePageParse(input, output), c.status);
+        EXPECT_EQ(pageparse::servePageParse(input, output), c.status);
         EXPECT_EQ(lseek(output, 0, SEEK_CUR) > 0, c.status == 0) << "answered";
         close(input);
         close(output);
