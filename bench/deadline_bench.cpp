@@ -6,7 +6,8 @@
 // title), each bounded as the real fetch and loader bound it (the deadline; on the loader's
 // road also the cancel it sets once its deadline passes), then waits until the worker and the
 // parse have ended, and reports:
-//   cpu_in_wait_s       CPU seconds of the process and its children until the wait gave up
+//   cpu_in_wait_s       CPU seconds of the process and its children (the parser's program and the
+//                       pages' processes it runs) until the wait gave up
 //   cpu_after_s         CPU seconds of the same from then until the worker and the parse had ended
 //   wall_after_s        wall-clock seconds of the same
 // The pages, each within the fetch's size cap:
@@ -21,6 +22,7 @@
 // ("unbounded"), which is how every such page was parsed before parses had a stop.
 
 #include "platform/innertext.h"
+#include "platform/pageparse.h"
 #include "platform/textcodec.h"
 #include "platform/waitingfetch.h"
 #include "platform/webtext.h"
@@ -32,9 +34,11 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -48,19 +52,52 @@ double cpuSeconds(int who)
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-// The scheduler's count of the CPU time of every child not yet reaped, which the resource
-// usage of children leaves out until then.
-double unreapedChildrenCpuSeconds()
+double schedulerSeconds(const std::string& pid)
+{
+    std::ifstream schedstat("/proc/" + pid + "/schedstat");
+    double nanoseconds = 0;
+    return schedstat >> nanoseconds ? nanoseconds / 1e9 : 0.0;
+}
+
+// The CPU time of the children `pid` has reaped, as its /proc stat counts it.
+double reapedChildrenSeconds(const std::string& pid)
+{
+    std::ifstream stat("/proc/" + pid + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const size_t command = line.rfind(')'); // the fields after it hold no blanks
+    if (command == std::string::npos)
+        return 0;
+    std::istringstream fields(line.substr(command + 2));
+    std::string field;
+    double ticks = 0;
+    for (int number = 3; fields >> field && number <= 17; ++number) {
+        if (number >= 16) // cutime, cstime
+            ticks += std::stod(field);
+    }
+    return ticks / double(sysconf(_SC_CLK_TCK));
+}
+
+// The scheduler's count of the CPU time of every child of `pid` not yet reaped, which the
+// resource usage of children leaves out until then, and the same below each: a page's process
+// is a child of the parser's program. A child's count is read again when it reaped one of its
+// own while it was being read, which would count that one twice or not at all.
+double unreapedCpuSecondsBelow(const std::string& pid)
 {
     double seconds = 0;
     std::error_code error;
-    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
+    for (const auto& task : std::filesystem::directory_iterator("/proc/" + pid + "/task", error)) {
         std::ifstream children(task.path() / "children");
-        for (long pid = 0; children >> pid;) {
-            std::ifstream schedstat("/proc/" + std::to_string(pid) + "/schedstat");
-            double nanoseconds = 0;
-            if (schedstat >> nanoseconds)
-                seconds += nanoseconds / 1e9;
+        for (long child = 0; children >> child;) {
+            const std::string id = std::to_string(child);
+            for (;;) {
+                const double reaped = reapedChildrenSeconds(id);
+                const double below = unreapedCpuSecondsBelow(id);
+                if (reapedChildrenSeconds(id) == reaped) {
+                    seconds += schedulerSeconds(id) + reaped + below;
+                    break;
+                }
+            }
         }
     }
     return seconds;
@@ -72,7 +109,7 @@ double processCpuSeconds()
 {
     for (;;) {
         const double reaped = cpuSeconds(RUSAGE_CHILDREN);
-        const double unreaped = unreapedChildrenCpuSeconds();
+        const double unreaped = unreapedCpuSecondsBelow("self");
         if (cpuSeconds(RUSAGE_CHILDREN) == reaped)
             return cpuSeconds(RUSAGE_SELF) + reaped + unreaped;
     }
@@ -141,6 +178,9 @@ void measureAfterDeadline(benchmark::State& state, Work work, milliseconds deadl
         const auto atDeadline = std::chrono::steady_clock::now();
         while (veldrin::waitingWorkersRunning() > 0 || veldrin::htmlParsesRunning() > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        // Reaped, the parser's program hands over the time of the pages' processes it reaped, in
+        // the resource usage's finer grain.
+        veldrin::endPageParser();
         state.counters["cpu_in_wait_s"] = cpuAtDeadline - cpuStart;
         state.counters["cpu_after_s"] = processCpuSeconds() - cpuAtDeadline;
         state.counters["wall_after_s"] = secondsSince(atDeadline);

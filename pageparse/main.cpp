@@ -1,14 +1,11 @@
-// The page parser's process: started by a parse of the program, handed one page on its standard
-// input, and ended by its caller when the caller stops waiting for it.
-#include "platform/childwork.h"
+// The page parser's program: started once by the program, with a Unix socket as its standard
+// input on which it is asked for pages, each parsed in a process of its own (servePageParses).
 #include "platform/pageparseserver.h"
 
 #include <unistd.h>
 
-int main(int argc, char** argv)
+int main()
 {
-    if (argc < 2 || !veldrin::ChildWork::tieToParent(argv[1]))
-        _exit(1);
     // No destructors or exit handlers: the process holds nothing that needs them.
-    _exit(veldrin::pageparse::servePageParse(STDIN_FILENO, STDOUT_FILENO));
+    _exit(veldrin::pageparse::servePageParses(STDIN_FILENO));
 }

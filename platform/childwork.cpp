@@ -11,7 +11,7 @@
 #include <spawn.h>
 #include <string>
 #include <sys/mman.h>
-#include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <system_error>
@@ -30,10 +30,6 @@ constexpr std::chrono::milliseconds cancelCheckInterval { 5 };
 // process ends as soon as it leaves the kernel, which takes a moment even for one that has
 // gigabytes to give back; only one stuck in the kernel takes longer.
 constexpr std::chrono::milliseconds killedChildWait { 1000 };
-
-// A larger pipe lets a large page's text cross in fewer turns; where the system refuses, the
-// usual size only costs more of them.
-constexpr int pipeBytes = 1024 * 1024;
 
 int pollTimeoutMs(const ParseStop& stop)
 {
@@ -97,25 +93,6 @@ bool writeAll(int fd, const char* bytes, size_t size)
     return true;
 }
 
-// The child's standard input: the input in a file in memory, read from its start.
-int inputFile(std::initializer_list<std::string_view> input)
-{
-    const int fd = memfd_create("veldrin-child-input", MFD_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    for (std::string_view part : input) {
-        if (!writeAll(fd, part.data(), size_t(part.size()))) {
-            ::close(fd);
-            return -1;
-        }
-    }
-    if (lseek(fd, 0, SEEK_SET) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 } // namespace
 
 ChildOutput::ChildOutput(int fd)
@@ -147,40 +124,22 @@ void ChildOutput::flush()
     m_used = 0;
 }
 
-bool ChildWork::tieToParent(const char* parentPid)
+std::optional<StartedProcess> startProcess(const std::string& program, const std::vector<std::string>& arguments,
+                                           int input, int output)
 {
-    // The child is no use once the thread waiting for it is gone.
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    char* end = nullptr;
-    const long parent = std::strtol(parentPid, &end, 10);
-    return end != parentPid && *end == '\0' && getppid() == pid_t(parent);
-}
-
-bool ChildWork::start(const std::string& program, const std::vector<std::string>& arguments,
-                      std::initializer_list<std::string_view> input)
-{
-    const int inputFd = inputFile(input);
-    if (inputFd < 0)
-        return false;
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) {
-        ::close(inputFd);
-        return false;
-    }
-    fcntl(fds[1], F_SETPIPE_SZ, pipeBytes);
-
-    std::vector<std::string> line { program, std::to_string(getpid()) };
-    line.insert(line.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> line = arguments;
     std::vector<char*> argv;
     for (std::string& word : line)
         argv.push_back(word.data());
     argv.push_back(nullptr);
 
-    // Only the standard three reach the child: the input as 0, the pipe as 1, the caller's 2.
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, inputFd, 0);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, input, 0);
+    if (output >= 0)
+        posix_spawn_file_actions_adddup2(&actions, output, 1);
+    else
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     // The thread's blocked signals and ignored SIGPIPE are the caller's business, not the child's.
     posix_spawnattr_t attributes;
@@ -196,22 +155,151 @@ bool ChildWork::start(const std::string& program, const std::vector<std::string>
     const int failed = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    ::close(inputFd);
-    ::close(fds[1]);
-    // Opened before the child can be reaped, so it is the child's for sure.
-    const int pidfd = failed == 0 ? openPidfd(pid) : -1;
-    if (pidfd < 0) {
-        if (failed == 0) { // a child that cannot be waited for within bounds is none to have
-            kill(pid, SIGKILL);
-            reapAlone(pid);
+    if (failed != 0)
+        return std::nullopt;
+    const int pidfd = openPidfd(pid);
+    if (pidfd < 0) { // a child that cannot be waited for within bounds is none to have
+        kill(pid, SIGKILL);
+        reapAlone(pid);
+        return std::nullopt;
+    }
+    return StartedProcess { pid, pidfd };
+}
+
+void endProcess(int pidfd, pid_t ownChild, std::chrono::milliseconds grace)
+{
+    if (grace.count() == 0 || !endsWithin(pidfd, grace))
+        killByPidfd(pidfd);
+    if (ownChild >= 0) {
+        if (endsWithin(pidfd, killedChildWait))
+            waitpid(ownChild, nullptr, 0); // it has ended: this returns at once
+        else
+            reapAlone(ownChild);
+    } else {
+        endsWithin(pidfd, killedChildWait);
+    }
+    ::close(pidfd);
+}
+
+bool hasEnded(int pidfd)
+{
+    return endsWithin(pidfd, std::chrono::milliseconds(0));
+}
+
+bool awaitReadable(int fd, const ParseStop& stop)
+{
+    for (;;) {
+        if (stop.reached())
+            return false;
+        pollfd ready { fd, POLLIN, 0 };
+        const int polled = poll(&ready, 1, pollTimeoutMs(stop));
+        if (polled > 0 || (polled < 0 && errno != EINTR))
+            return true; // what there is to read, or why not, the read tells
+    }
+}
+
+int memoryFileOf(std::initializer_list<std::string_view> parts)
+{
+    const int fd = memfd_create("veldrin-child-input", MFD_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    for (std::string_view part : parts) {
+        if (!writeAll(fd, part.data(), part.size())) {
+            ::close(fd);
+            return -1;
         }
-        ::close(fds[0]);
+    }
+    if (lseek(fd, 0, SEEK_SET) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+namespace {
+
+constexpr int mostDescriptors = 4;
+
+// A message of one byte, with room for descriptors beside it.
+struct OneByteMessage
+{
+    explicit OneByteMessage(size_t controlBytes)
+    {
+        header.msg_iov = &part;
+        header.msg_iovlen = 1;
+        header.msg_control = control;
+        header.msg_controllen = controlBytes;
+    }
+    OneByteMessage(const OneByteMessage&) = delete; // points into itself
+    OneByteMessage& operator=(const OneByteMessage&) = delete;
+
+    char byte = 0;
+    iovec part { &byte, 1 };
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * mostDescriptors)] {};
+    msghdr header {};
+};
+
+} // namespace
+
+bool sendDescriptors(int socket, const int* fds, int count)
+{
+    if (count < 1 || count > mostDescriptors)
+        return false;
+    OneByteMessage message(CMSG_SPACE(sizeof(int) * size_t(count)));
+    cmsghdr* header = CMSG_FIRSTHDR(&message.header);
+    header->cmsg_level = SOL_SOCKET;
+    header->cmsg_type = SCM_RIGHTS;
+    header->cmsg_len = CMSG_LEN(sizeof(int) * size_t(count));
+    std::memcpy(CMSG_DATA(header), fds, sizeof(int) * size_t(count));
+    for (;;) {
+        const ssize_t sent = sendmsg(socket, &message.header, MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (sent == 1)
+            return true;
+        if (sent < 0 && errno == EINTR)
+            continue;
         return false;
     }
-    m_pid = pid;
-    m_pidfd = pidfd;
-    m_fd = fds[0];
-    return true;
+}
+
+int receiveDescriptors(int socket, int* fds, int most)
+{
+    OneByteMessage message(CMSG_SPACE(sizeof(int) * mostDescriptors));
+    ssize_t got;
+    do
+        got = recvmsg(socket, &message.header, MSG_CMSG_CLOEXEC);
+    while (got < 0 && errno == EINTR);
+    if (got < 0)
+        return -1;
+    int count = 0;
+    bool tooMany = (message.header.msg_flags & MSG_CTRUNC) != 0;
+    for (cmsghdr* header = CMSG_FIRSTHDR(&message.header); header; header = CMSG_NXTHDR(&message.header, header)) {
+        if (header->cmsg_level != SOL_SOCKET || header->cmsg_type != SCM_RIGHTS)
+            continue;
+        const int n = int((header->cmsg_len - CMSG_LEN(0)) / sizeof(int));
+        for (int i = 0; i < n; ++i) {
+            int fd;
+            std::memcpy(&fd, CMSG_DATA(header) + sizeof(int) * size_t(i), sizeof fd);
+            if (count < most)
+                fds[count++] = fd;
+            else {
+                ::close(fd);
+                tooMany = true;
+            }
+        }
+    }
+    if (got == 0 || tooMany) {
+        for (int i = 0; i < count; ++i)
+            ::close(fds[i]);
+        return -1;
+    }
+    return count;
+}
+
+ChildWork::ChildWork(int pidfd, int output, pid_t ownChild)
+    : m_pidfd(pidfd)
+    , m_fd(output)
+    , m_ownChild(ownChild)
+{
 }
 
 bool ChildWork::read(void* into, size_t size, const ParseStop& stop)
@@ -226,7 +314,7 @@ bool ChildWork::read(void* into, size_t size, const ParseStop& stop)
             size -= taken;
             continue;
         }
-        if (m_pid < 0 || stop.reached()) {
+        if (m_pidfd < 0 || stop.reached()) {
             end();
             return false;
         }
@@ -256,16 +344,10 @@ bool ChildWork::read(void* into, size_t size, const ParseStop& stop)
 
 void ChildWork::end()
 {
-    if (m_pid < 0)
+    if (m_pidfd < 0)
         return;
-    killByPidfd(m_pidfd);
-    if (endsWithin(m_pidfd, killedChildWait))
-        waitpid(m_pid, nullptr, 0); // it has ended: this returns at once
-    else
-        reapAlone(m_pid);
-    ::close(m_pidfd);
+    endProcess(m_pidfd, m_ownChild);
     m_pidfd = -1;
-    m_pid = -1;
 }
 
 ChildWork::~ChildWork()

@@ -23,7 +23,7 @@ std::string titlePiecesOf(const GumboNode* title)
 
 } // namespace
 
-std::optional<DocumentFacts> collectFacts(const ParsedHtml& parsed, const ParseStop* stop)
+DocumentFacts collectFacts(const ParsedHtml& parsed)
 {
     DocumentFacts facts;
     const GumboNode* document = parsed.document();
@@ -31,9 +31,7 @@ std::optional<DocumentFacts> collectFacts(const ParsedHtml& parsed, const ParseS
         return facts;
     const GumboNode* title = nullptr;
     std::vector<std::pair<const GumboNode*, unsigned>> stack { { document, 0u } };
-    for (unsigned step = 1; !stack.empty(); ++step) {
-        if (stop && step % stepsPerStopCheck == 0 && stop->reached())
-            return std::nullopt;
+    while (!stack.empty()) {
         auto& [node, next] = stack.back();
         const GumboVector* children = childrenOf(node);
         if (next >= children->length) {

@@ -2,7 +2,6 @@
 
 #include "platform/parsedhtml.h"
 
-#include <optional>
 #include <string>
 
 namespace veldrin::html {
@@ -20,8 +19,7 @@ struct DocumentFacts
 };
 
 // The whole document in order, head included. Template contents are not part of the document,
-// and a browser that runs scripts reads no markup inside <noscript>. No value when the stop is
-// reached on the way.
-std::optional<DocumentFacts> collectFacts(const ParsedHtml& parsed, const ParseStop* stop);
+// and a browser that runs scripts reads no markup inside <noscript>.
+DocumentFacts collectFacts(const ParsedHtml& parsed);
 
 } // namespace veldrin::html

@@ -150,7 +150,7 @@ std::optional<ParseResult> parseHere(QByteArrayView utf8, Wanted wanted)
     ParseResult result;
     StringText text(result.text);
     std::optional<pageparse::ParsedPage> parsed
-        = pageparse::parsePage(std::string_view(utf8.data(), size_t(utf8.size())), nullptr, wanted, text);
+        = pageparse::parsePage(std::string_view(utf8.data(), size_t(utf8.size())), wanted, text);
     if (!parsed)
         return std::nullopt;
     result.text.squeeze();

@@ -544,25 +544,18 @@ private:
 class InnerTextWalker
 {
 public:
-    InnerTextWalker(size_t capacity, const ParseStop* stop, TextStorage& storage)
+    InnerTextWalker(size_t capacity, TextStorage& storage)
         : m_writer(capacity, storage)
-        , m_stop(stop)
     {
         m_stack.reserve(64);
     }
 
-    // The text's length, or no value when the stop is reached on the way.
-    std::optional<size_t> run(const GumboNode* top)
+    // The text's length.
+    size_t run(const GumboNode* top)
     {
         if (top && top->type == GUMBO_NODE_ELEMENT)
             visit(top, Role::Block);
-        unsigned sinceCheck = 0;
         while (!m_stack.empty()) {
-            if (m_stop && ++sinceCheck == stepsPerStopCheck) {
-                sinceCheck = 0;
-                if (m_stop->reached())
-                    return std::nullopt;
-            }
             Frame& frame = m_stack.back();
             const GumboVector* children = &frame.node->v.element.children;
             if (frame.next < children->length) {
@@ -768,7 +761,6 @@ private:
     }
 
     TextWriter m_writer;
-    const ParseStop* m_stop;
     std::vector<Frame> m_stack;
     int m_preformatDepth = 0;
 };
@@ -791,11 +783,11 @@ const GumboNode* bodyOf(const ParsedHtml& parsed)
 // The text never holds more UTF-16 units than twice the page's UTF-8 bytes (a line end inside
 // <pre> is the most a byte gives: CR LF), so the buffer is sized once; what is not written of
 // it is never touched, and is handed back at the end.
-std::optional<size_t> renderBody(const ParsedHtml& parsed, size_t utf8Size, const ParseStop* stop, TextStorage& storage)
+std::optional<size_t> renderBody(const ParsedHtml& parsed, size_t utf8Size, TextStorage& storage)
 {
     if (!parsed.complete())
         return std::nullopt;
-    return InnerTextWalker(2 * utf8Size + 16, stop, storage).run(bodyOf(parsed));
+    return InnerTextWalker(2 * utf8Size + 16, storage).run(bodyOf(parsed));
 }
 
 } // namespace veldrin::html

@@ -20,8 +20,7 @@ public:
 
 // The body's inner text as a browser renders it for a page without style sheets (see
 // innerTextOfHtml), with line breaks as CR LF, written into `storage`, which is left as long as
-// the text: its length. No value where the parse was given up or `stop` is reached on the way.
-std::optional<std::size_t> renderBody(const ParsedHtml& parsed, std::size_t utf8Size, const ParseStop* stop,
-                                      TextStorage& storage);
+// the text: its length. No value where the parse ran out of memory.
+std::optional<std::size_t> renderBody(const ParsedHtml& parsed, std::size_t utf8Size, TextStorage& storage);
 
 } // namespace veldrin::html

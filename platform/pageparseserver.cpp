@@ -4,12 +4,21 @@
 #include "platform/parsedhtml.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <poll.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
+#include <sys/signalfd.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
 #include <utility>
 
 namespace veldrin::pageparse {
@@ -69,6 +78,23 @@ private:
     char16_t* m_units = nullptr;
 };
 
+// Has the process killed at `deadline` (steady-clock nanoseconds). Its caller ends it at the
+// stop; this holds where the caller is held up. A timer costs the parse nothing, where looking
+// at the clock as it goes would cost it a fiftieth of its time.
+bool endsAt(std::int64_t deadline)
+{
+    sigevent kill {};
+    kill.sigev_notify = SIGEV_SIGNAL;
+    kill.sigev_signo = SIGKILL;
+    timer_t timer;
+    if (timer_create(CLOCK_MONOTONIC, &kill, &timer) != 0)
+        return false;
+    itimerspec at {};
+    at.it_value.tv_sec = time_t(std::max<std::int64_t>(deadline, 1) / 1000000000);
+    at.it_value.tv_nsec = long(std::max<std::int64_t>(deadline, 1) % 1000000000);
+    return timer_settime(timer, TIMER_ABSTIME, &at, nullptr) == 0;
+}
+
 // The answer: its head, the parts, and the end that shows it whole.
 void sendAnswer(ChildOutput& out, Wanted wanted, const HeapText& text, const ParsedPage& page)
 {
@@ -91,20 +117,15 @@ void sendAnswer(ChildOutput& out, Wanted wanted, const HeapText& text, const Par
 
 } // namespace
 
-std::optional<ParsedPage> parsePage(std::string_view utf8, const ParseStop* stop, Wanted wanted,
-                                    html::TextStorage& text)
+std::optional<ParsedPage> parsePage(std::string_view utf8, Wanted wanted, html::TextStorage& text)
 {
-    const html::ParsedHtml parsed(utf8, stop);
-    const std::optional<std::size_t> units = html::renderBody(parsed, utf8.size(), stop, text);
+    const html::ParsedHtml parsed(utf8);
+    const std::optional<std::size_t> units = html::renderBody(parsed, utf8.size(), text);
     if (!units)
         return std::nullopt;
     ParsedPage page { *units, {} };
-    if (wanted == Wanted::WholePage) {
-        std::optional<html::DocumentFacts> facts = html::collectFacts(parsed, stop);
-        if (!facts)
-            return std::nullopt;
-        page.facts = std::move(*facts);
-    }
+    if (wanted == Wanted::WholePage)
+        page.facts = html::collectFacts(parsed);
     return page;
 }
 
@@ -121,15 +142,13 @@ int servePageParse(int request, int answer)
         || (head.wanted != std::uint32_t(Wanted::Text) && head.wanted != std::uint32_t(Wanted::WholePage))
         || head.pageBytes != page.size())
         return 2;
+    if (head.deadline != noDeadline && !endsAt(head.deadline))
+        return 1;
     const Wanted wanted = Wanted(head.wanted);
-    const ParseStop stop { nullptr,
-                           std::chrono::steady_clock::time_point(
-                               std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                   std::chrono::nanoseconds(head.deadline))) };
     HeapText text;
     std::optional<ParsedPage> parsed;
     try {
-        parsed = parsePage(page, head.deadline == noDeadline ? nullptr : &stop, wanted, text);
+        parsed = parsePage(page, wanted, text);
     } catch (const std::bad_alloc&) {
         return 1;
     }
@@ -142,6 +161,71 @@ int servePageParse(int request, int answer)
     sendAnswer(out, wanted, text, *parsed);
     out.flush();
     return 0;
+}
+
+namespace {
+
+// The first thing a page's process does: it dies with the program, and tells its caller which
+// process it is, so the caller can end it and see it end.
+int servePageIn(pid_t server, int request, int hello, int answer, int (*servePage)(int, int))
+{
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != server)
+        return 1;
+    const int self = int(syscall(SYS_pidfd_open, getpid(), 0));
+    if (self < 0 || !sendDescriptors(hello, &self, 1))
+        return 1;
+    ::close(self);
+    ::close(hello);
+    return servePage(request, answer);
+}
+
+} // namespace
+
+int servePageParses(int control, int (*servePage)(int request, int answer))
+{
+    // Ended pages' processes are reaped as they end, and counted in this process's children's
+    // use of the machine, where whoever reaps it finds them.
+    sigset_t childEnded;
+    sigemptyset(&childEnded);
+    sigaddset(&childEnded, SIGCHLD);
+    sigset_t before;
+    sigprocmask(SIG_BLOCK, &childEnded, &before);
+    const int ended = signalfd(-1, &childEnded, SFD_CLOEXEC | SFD_NONBLOCK);
+    if (ended < 0)
+        return 1;
+    const pid_t server = getpid();
+    for (;;) {
+        pollfd ready[2] { { control, POLLIN, 0 }, { ended, POLLIN, 0 } };
+        if (poll(ready, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return 1;
+        }
+        if (ready[1].revents != 0) {
+            signalfd_siginfo signal;
+            while (::read(ended, &signal, sizeof signal) > 0) { }
+            while (waitpid(-1, nullptr, WNOHANG) > 0) { }
+        }
+        if (ready[0].revents == 0)
+            continue;
+        int fds[3];
+        const int received = receiveDescriptors(control, fds, 3);
+        if (received < 0)
+            return 0; // the caller's process is gone
+        if (received == 3) {
+            const pid_t page = fork();
+            if (page == 0) {
+                sigprocmask(SIG_SETMASK, &before, nullptr);
+                ::close(control);
+                ::close(ended);
+                _exit(servePageIn(server, fds[0], fds[1], fds[2], servePage));
+            }
+            // Where no process can be had, the caller finds its socket closed without a word.
+        }
+        for (int i = 0; i < received; ++i)
+            ::close(fds[i]);
+    }
 }
 
 } // namespace veldrin::pageparse

@@ -13,17 +13,13 @@ namespace veldrin::html {
 // the end, node by node. From an arena they cost a pointer bump, lie in document order (so the
 // walk afterwards reads memory in sequence), and go all at once, without a walk of the tree.
 //
-// The arena is also where a parse is given up: gumbo has no way to be stopped, but it asks for
-// memory at every tag and every run of text, so the allocator leaves it by a longjmp to the
-// setjmp in parseOrEscape once the stop is reached (or no memory is left). Nothing gumbo holds
-// then is lost: all of it lies in the arena.
+// Gumbo has no way to fail an allocation: where no memory is left, the allocator leaves it by a
+// longjmp to the setjmp in parseOrEscape. Nothing gumbo holds then is lost: all of it lies in
+// the arena. (A parse is given up by ending its process, which no page can hold up.)
 class ParseArena
 {
 public:
-    explicit ParseArena(const ParseStop* stop)
-        : m_stop(stop)
-    {
-    }
+    ParseArena() = default;
     ParseArena(const ParseArena&) = delete;
     ParseArena& operator=(const ParseArena&) = delete;
 
@@ -32,7 +28,7 @@ public:
     static void* allocate(void* arena, size_t bytes)
     {
         auto* self = static_cast<ParseArena*>(arena);
-        void* block = self->stopRequested() ? nullptr : self->take(bytes);
+        void* block = self->take(bytes);
         if (!block)
             std::longjmp(self->m_escape, 1);
         return block;
@@ -51,22 +47,6 @@ private:
     static constexpr size_t firstBlockBytes = 256 * 1024;
     static constexpr size_t largestBlockBytes = 8 * 1024 * 1024;
     static constexpr size_t pageBytes = 4096;
-    // The clock is read only every so many allocations: a large page makes millions of them,
-    // and even the slowest parse makes one every millisecond or so.
-    static constexpr unsigned allocationsPerClockRead = 32;
-
-    bool stopRequested()
-    {
-        if (!m_stop)
-            return false;
-        if (m_stop->cancel && m_stop->cancel->load(std::memory_order_relaxed))
-            return true;
-        if (++m_sinceClockRead < allocationsPerClockRead)
-            return false;
-        m_sinceClockRead = 0;
-        return m_stop->reached();
-    }
-
     void* take(size_t bytes)
     {
         bytes = (bytes + alignment - 1) & ~(alignment - 1);
@@ -121,8 +101,6 @@ private:
     size_t m_blockBytes = firstBlockBytes;
     char* m_next = nullptr;
     size_t m_left = 0;
-    const ParseStop* m_stop;
-    unsigned m_sinceClockRead = 0;
     std::jmp_buf m_escape {};
 };
 
@@ -205,8 +183,8 @@ char asciiLower(char c)
 
 } // namespace
 
-ParsedHtml::ParsedHtml(std::string_view utf8, const ParseStop* stop)
-    : m_arena(std::make_unique<ParseArena>(stop))
+ParsedHtml::ParsedHtml(std::string_view utf8)
+    : m_arena(std::make_unique<ParseArena>())
     , m_tamed(withOversizedReferencesTamed(utf8))
 {
     const std::string_view input = m_tamed ? std::string_view(*m_tamed) : utf8;

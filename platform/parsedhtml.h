@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/parsestop.h"
-
 #include <gumbo.h>
 #include <memory>
 #include <optional>
@@ -12,15 +10,12 @@ namespace veldrin::html {
 
 class ParseArena;
 
-// How many nodes a walk of the tree visits between two looks at the clock.
-inline constexpr unsigned stepsPerStopCheck = 4096;
-
 // Owns one gumbo parse of a UTF-8 buffer, which must outlive it: gumbo's nodes point into it.
-// A parse given up at `stop` has no document.
+// A parse that ran out of memory has no document.
 class ParsedHtml
 {
 public:
-    ParsedHtml(std::string_view utf8, const ParseStop* stop);
+    explicit ParsedHtml(std::string_view utf8);
     ~ParsedHtml();
     ParsedHtml(const ParsedHtml&) = delete;
     ParsedHtml& operator=(const ParsedHtml&) = delete;

@@ -7,10 +7,12 @@
 //   descriptors    the numbers of its open descriptors, each followed by a space
 #include "platform/childwork.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <string>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 using veldrin::ChildOutput;
@@ -57,11 +59,20 @@ void descriptors(ChildOutput& out)
     closedir(listing);
 }
 
+// Dies with the thread that started it; false where that was gone before it could arrange so.
+bool tiedToParent(const char* parentPid)
+{
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    char* end = nullptr;
+    const long parent = std::strtol(parentPid, &end, 10);
+    return end != parentPid && *end == '\0' && getppid() == pid_t(parent);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 3 || !veldrin::ChildWork::tieToParent(argv[1]))
+    if (argc < 3 || !tiedToParent(argv[1]))
         _exit(1);
     const std::string what = argv[2];
     ChildOutput out(STDOUT_FILENO);

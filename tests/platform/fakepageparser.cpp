@@ -1,5 +1,6 @@
 // A page parser that misbehaves as the page it is handed tells it to, for the tests of what the
-// program makes of its parser. Started as the real one is; the page names the fault:
+// program makes of its parser. It serves as the real one does, a process for each page, and
+// that page's process does what the page names:
 //   answer            a whole answer (fakeText, a link to "a", the title "fake"), then it ends
 //   answer then hang  the same, then it never ends
 //   silent            answers nothing and never ends
@@ -11,9 +12,13 @@
 //   cut short         an answer whose text stops early, then it ends
 //   crash             half a head, then it aborts
 //   exit early        ends without a word
+//   server dies       kills the parser's program (and so itself), having said nothing
+//   server stops      stops the parser's program, so it takes no more requests, and says nothing
 #include "platform/childwork.h"
 #include "platform/pageparseformat.h"
+#include "platform/pageparseserver.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -28,12 +33,12 @@ constexpr std::u16string_view fakeText = u"answered by the fake parser";
 constexpr std::string_view fakeTitle { "fake\0", 5 };
 constexpr std::string_view fakeHrefs { "a\0", 2 };
 
-std::string wholeInput()
+std::string wholeInput(int fd)
 {
     std::string input;
     char block[4096];
     ssize_t got;
-    while ((got = read(STDIN_FILENO, block, sizeof block)) > 0)
+    while ((got = read(fd, block, sizeof block)) > 0)
         input.append(block, size_t(got));
     return input;
 }
@@ -66,20 +71,16 @@ void writeAnswer(ChildOutput& out, const pageparse::AnswerHead& head)
     out.write(&pageparse::answerEnd, sizeof pageparse::answerEnd);
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int misbehave(int requestFile, int answer)
 {
-    if (argc < 2 || !ChildWork::tieToParent(argv[1]))
-        _exit(1);
-    const std::string input = wholeInput();
+    const std::string input = wholeInput(requestFile);
     pageparse::RequestHead request {};
     if (input.size() < sizeof request)
-        _exit(2);
+        return 2;
     std::memcpy(&request, input.data(), sizeof request);
     const std::string_view fault = std::string_view(input).substr(sizeof request);
 
-    ChildOutput out(STDOUT_FILENO);
+    ChildOutput out(answer);
     pageparse::AnswerHead head = headFor(request.wanted);
     if (fault == "answer" || fault == "answer then hang") {
         writeAnswer(out, head);
@@ -109,9 +110,22 @@ int main(int argc, char** argv)
         out.write(&head, sizeof head / 2);
         out.flush();
         std::abort();
+    } else if (fault == "server dies") {
+        kill(getppid(), SIGKILL);
+        hang();
+    } else if (fault == "server stops") {
+        kill(getppid(), SIGSTOP);
+        hang();
     } else if (fault != "exit early") {
-        _exit(3);
+        return 3;
     }
     out.flush();
-    _exit(0);
+    return 0;
+}
+
+} // namespace
+
+int main()
+{
+    _exit(pageparse::servePageParses(STDIN_FILENO, &misbehave));
 }

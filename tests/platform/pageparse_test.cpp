@@ -171,6 +171,40 @@ TEST(PageParserAnswer, WhateverTheParserDoesTheCallerHasItsAnswerOrNothingByItsS
     setPageParserProgram(named);
 }
 
+// The parser's program itself may end, or stop taking requests: the page it was asked for
+// fails by its stop, and the program is started anew, at once for one that ended, and for one
+// that stopped once a request it did not take has shown it.
+TEST(PageParserProgram, OneThatEndsOrStopsTakingRequestsIsStartedAnew)
+{
+    const std::string named = pageParserProgram();
+    setPageParserProgram(FAKE_PAGEPARSER);
+    const auto stop = [] {
+        return ParseStop { nullptr, std::chrono::steady_clock::now() + std::chrono::milliseconds(500) };
+    };
+    const QByteArray answer("answer");
+    const std::optional<QString> answered(QStringLiteral("answered by the fake parser"));
+    const struct
+    {
+        const char* fault;
+        bool nextAnswered;
+    } cases[] = {
+        { "server dies", true },
+        { "server stops", false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        ASSERT_EQ(innerTextOfUtf8Html(answer, stop()), answered);
+        const pid_t first = pageParserProcess();
+        EXPECT_FALSE(innerTextOfUtf8Html(QByteArray(c.fault), stop()));
+        EXPECT_EQ(innerTextOfUtf8Html(answer, stop()).has_value(), c.nextAnswered);
+        EXPECT_EQ(innerTextOfUtf8Html(answer, stop()), answered);
+        EXPECT_NE(pageParserProcess(), first);
+        EXPECT_EQ(htmlParsesRunning(), 0);
+        EXPECT_FALSE(test::hasChildProcesses());
+    }
+    setPageParserProgram(named);
+}
+
 // The parser answers a request of another format, or one cut short, with nothing at all.
 TEST(PageParserRequest, ARequestOfAnotherFormatIsAnsweredWithNothing)
 {

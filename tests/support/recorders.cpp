@@ -1,10 +1,15 @@
 #include "support/recorders.h"
 
+#include "platform/pageparse.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QThread>
-#include <cerrno>
-#include <sys/wait.h>
+#include <algorithm>
+#include <unistd.h>
+#include <vector>
 
 namespace veldrin::test {
 
@@ -44,15 +49,47 @@ bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
     return true;
 }
 
+namespace {
+
+// The children of `pid`, on any of its threads, running or ended but not yet reaped.
+std::vector<pid_t> childrenOf(pid_t pid)
+{
+    std::vector<pid_t> children;
+    const QString tasks = u"/proc/" + QString::number(pid) + u"/task";
+    for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile list(tasks + u'/' + task + u"/children");
+        if (!list.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& child : list.readAll().split(' ')) {
+            if (!child.trimmed().isEmpty())
+                children.push_back(pid_t(child.trimmed().toInt()));
+        }
+    }
+    return children;
+}
+
+// Whether `pid` has ended: a zombie, or gone (reaped while it was looked at) by now.
+bool hasEnded(pid_t pid)
+{
+    QFile stat(u"/proc/" + QString::number(pid) + u"/stat");
+    const QByteArray line = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+    const qsizetype state = line.lastIndexOf(')') + 2; // after the command, which may hold anything
+    return state < 2 || state >= line.size() || line[state] == 'Z' || line[state] == 'X';
+}
+
+} // namespace
+
 bool hasChildProcesses()
 {
-    // Asked without reaping: a child that has ended is still there until its parent waits for it.
-    siginfo_t info {};
-    int result;
-    do {
-        result = waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT);
-    } while (result < 0 && errno == EINTR);
-    return !(result < 0 && errno == ECHILD);
+    const pid_t parser = pageParserProcess();
+    for (const pid_t child : childrenOf(getpid())) {
+        if (child != parser)
+            return true;
+        const std::vector<pid_t> pages = childrenOf(parser);
+        if (std::any_of(pages.begin(), pages.end(), [](pid_t page) { return !hasEnded(page); }))
+            return true;
+    }
+    return false;
 }
 
 } // namespace veldrin::test

@@ -99,7 +99,9 @@ FetchLimits shortLimits();
 // Runs the event loop until `done()` holds or `timeout` passes; returns the last `done()`.
 bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
-// Whether this process has a child process, running or ended but not yet reaped.
+// Whether this process has a child process, running or ended but not yet reaped. The page
+// parser's program, which lives as long as the process, does not count; a page's process that
+// it runs does, until it has ended (the parser's program reaps it).
 bool hasChildProcesses();
 
 } // namespace veldrin::test
