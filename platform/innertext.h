@@ -34,10 +34,11 @@ HtmlPage parseHtmlPage(const QString& html, const QUrl& baseUrl);
 HtmlPage parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl);
 
 // The same, given up (no value) once `stop` is reached, during the parse or the work after it,
-// or where the parser failed. The functions above and these parse in a child process of the
-// calling thread, ended at the stop: neither the parser's time nor a fault of its reaches the
-// caller's process. Where no such process can be had, no page is parsed: no value (the
-// functions above give an empty text and page).
+// or where the parser failed. The functions above and these parse in a process of its own for
+// each page (pageparse.h), ended at the stop: neither the parser's time nor a fault of its
+// reaches the caller's process, and what it answers is checked before it is believed. Where no
+// such process can be had, no page is parsed: no value (the functions above give an empty text
+// and page).
 std::optional<QString> innerTextOfUtf8Html(QByteArrayView utf8, const ParseStop& stop);
 std::optional<HtmlPage> parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl, const ParseStop& stop);
 
@@ -47,8 +48,8 @@ std::optional<HtmlPage> parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseU
 QString innerTextOfUtf8HtmlInProcess(QByteArrayView utf8);
 HtmlPage parseUtf8HtmlPageInProcess(QByteArrayView utf8, const QUrl& baseUrl);
 
-// How many parses are running now, on any thread, their child processes included (a parse ends
-// once its child has been reaped): a page given up on leaves none behind.
+// How many parses are running now, on any thread, their pages' processes included (a parse ends
+// once its page's process has ended): a page given up on leaves none behind.
 int htmlParsesRunning();
 
 // The reason given for a page that was had but could not be parsed: no parser could be started,
