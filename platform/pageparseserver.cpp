@@ -195,6 +195,11 @@ int servePageIn(pid_t server, int request, int hello, int answer, int (*servePag
     return servePage(request, answer);
 }
 
+void reapEnded()
+{
+    while (waitpid(-1, nullptr, WNOHANG) > 0) { }
+}
+
 } // namespace
 
 int servePageParses(int control, int (*servePage)(int request, int answer))
@@ -220,14 +225,16 @@ int servePageParses(int control, int (*servePage)(int request, int answer))
         if (ready[1].revents != 0) {
             signalfd_siginfo signal;
             while (::read(ended, &signal, sizeof signal) > 0) { }
-            while (waitpid(-1, nullptr, WNOHANG) > 0) { }
+            reapEnded();
         }
         if (ready[0].revents == 0)
             continue;
         int fds[3];
         const int received = receiveDescriptors(control, fds, 3);
-        if (received < 0)
-            return 0; // the caller's process is gone
+        if (received < 0) { // the caller is gone, or done with this program
+            reapEnded();
+            return 0;
+        }
         if (received == 3) {
             const pid_t page = fork();
             if (page == 0) {
