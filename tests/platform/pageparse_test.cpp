@@ -128,14 +128,32 @@ TEST_F(NoPageParser, LookupsShowTheirFailureBoxes)
     EXPECT_EQ(server.requests().size(), 2);
 }
 
+// The fake parser (tests/platform/fakepageparser.cpp) in place of the real one: the page it is
+// handed names what it does.
+class FakePageParser : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        named = pageParserProgram();
+        setPageParserProgram(FAKE_PAGEPARSER);
+    }
+    void TearDown() override { setPageParserProgram(named); }
+
+    static ParseStop stop()
+    {
+        return ParseStop { nullptr, std::chrono::steady_clock::now() + std::chrono::milliseconds(500) };
+    }
+
+    std::string named; // by the test main
+};
+
 // What a parser answers is read as input from outside. Whatever it does, the caller has its
 // answer or nothing by its stop, and no process of it is left: a parser that answers and then
 // goes on is ended, and one that claims more than the page can give is refused before anything
 // is allocated for it (2^40 units would end the program).
-TEST(PageParserAnswer, WhateverTheParserDoesTheCallerHasItsAnswerOrNothingByItsStop)
+TEST_F(FakePageParser, WhateverItDoesTheCallerHasItsAnswerOrNothingByItsStop)
 {
-    const std::string named = pageParserProgram();
-    setPageParserProgram(FAKE_PAGEPARSER);
     const QString fakeText = QStringLiteral("answered by the fake parser");
     const struct
     {
@@ -149,9 +167,6 @@ TEST(PageParserAnswer, WhateverTheParserDoesTheCallerHasItsAnswerOrNothingByItsS
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);
         const QByteArray page(c.fault);
-        const auto stop = [] {
-            return ParseStop { nullptr, std::chrono::steady_clock::now() + std::chrono::milliseconds(500) };
-        };
         const std::optional<QString> text = innerTextOfUtf8Html(page, stop());
         const std::optional<HtmlPage> whole
             = parseUtf8HtmlPage(page, QUrl(QStringLiteral("http://example.com/")), stop());
@@ -168,19 +183,13 @@ TEST(PageParserAnswer, WhateverTheParserDoesTheCallerHasItsAnswerOrNothingByItsS
         EXPECT_EQ(htmlParsesRunning(), 0);
         EXPECT_FALSE(test::hasChildProcesses());
     }
-    setPageParserProgram(named);
 }
 
 // The parser's program itself may end, or stop taking requests: the page it was asked for
 // fails by its stop, and the program is started anew, at once for one that ended, and for one
 // that stopped once a request it did not take has shown it.
-TEST(PageParserProgram, OneThatEndsOrStopsTakingRequestsIsStartedAnew)
+TEST_F(FakePageParser, AProgramThatEndsOrStopsTakingRequestsIsStartedAnew)
 {
-    const std::string named = pageParserProgram();
-    setPageParserProgram(FAKE_PAGEPARSER);
-    const auto stop = [] {
-        return ParseStop { nullptr, std::chrono::steady_clock::now() + std::chrono::milliseconds(500) };
-    };
     const QByteArray answer("answer");
     const std::optional<QString> answered(QStringLiteral("answered by the fake parser"));
     const struct
@@ -202,7 +211,6 @@ TEST(PageParserProgram, OneThatEndsOrStopsTakingRequestsIsStartedAnew)
         EXPECT_EQ(htmlParsesRunning(), 0);
         EXPECT_FALSE(test::hasChildProcesses());
     }
-    setPageParserProgram(named);
 }
 
 // The parser answers a request of another format, or one cut short, with nothing at all.
