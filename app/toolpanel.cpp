@@ -32,7 +32,10 @@ QLineEdit* ToolPanel::addLineEdit(const QString& name, QRect twips, const QStrin
 
 QPlainTextEdit* ToolPanel::addTextBox(const QString& name, QRect twips, const QString& text)
 {
-    return layout::place(new QPlainTextEdit(text, this), name, twips);
+    auto* box = layout::place(new QPlainTextEdit(text, this), name, twips);
+    // Tab goes on to the next control, as from any text box, instead of into the text.
+    box->setTabChangesFocus(true);
+    return box;
 }
 
 QPushButton* ToolPanel::addButton(const QString& name, const QString& caption, QRect twips)
