@@ -112,9 +112,9 @@ struct Context
 
     // The only way a lookup or window fetches a page: the service's address with
     // `pathAndQuery` (whose user part the caller has percent-encoded), within the context's
-    // limits, waited for without taking user input (fetchWaiting). No value when the page
-    // could not be had or the server answered with an error (500 to 599): the lookup's
-    // failure path, never its error page read as a result.
+    // limits, waited for while the windows take no input but a way out (fetchWaiting). No
+    // value when the page could not be had or the server answered with an error (500 to 599):
+    // the lookup's failure path, never its error page read as a result.
     std::optional<QString> fetchPage(Service service, const QString& pathAndQuery) const
     {
         WebText text = fetchWaiting(pageText, services[service].url(pathAndQuery), fetchLimits);

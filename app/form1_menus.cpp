@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "app/toolpanel.h"
+#include "app/waitinput.h"
 #include "windows/form2.h"
 #include "windows/form5.h"
 
@@ -107,6 +108,9 @@ void Form1::buildMenus()
     addItem(mnuFile, QStringLiteral("mnuServer"), QStringLiteral("当前使用服务器服务器"));
     connect(addItem(mnuFile, QStringLiteral("mnuEnd"), QStringLiteral("退出")), &QAction::triggered, this,
             &Form1::mnuEnd_Click);
+    // Its exit item ends the program at once, even while a lookup waits; the other menus stay
+    // shut meanwhile.
+    markWayOut(mnuFile);
 
     QMenu* mnuJB = addMenu(bar, u"mnuJB", u"举报");
     bar->addMenu(mnuJB);

@@ -1,7 +1,7 @@
 #include "app/toolpanel.h"
 
-#include "app/busyinput.h"
 #include "app/messages.h"
+#include "app/waitinput.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,8 +21,8 @@ ToolPanel::ToolPanel(Context& context, const QString& objectName, const QString&
     setObjectName(objectName);
     // Drawn like the container frames: flat, no raised border.
     setFlat(true);
-    // Every lookup's wait takes the user's input through the same gate.
-    installBusyInput();
+    // Every lookup's wait judges the user's input through the same gate.
+    installWaitInput();
 }
 
 QLineEdit* ToolPanel::addLineEdit(const QString& name, QRect twips, const QString& text)
@@ -32,7 +32,10 @@ QLineEdit* ToolPanel::addLineEdit(const QString& name, QRect twips, const QStrin
 
 QPlainTextEdit* ToolPanel::addTextBox(const QString& name, QRect twips, const QString& text)
 {
-    return layout::place(new QPlainTextEdit(text, this), name, twips);
+    auto* box = layout::place(new QPlainTextEdit(text, this), name, twips);
+    // Tab goes on to the next control, as from any text box, instead of into the text.
+    box->setTabChangesFocus(true);
+    return box;
 }
 
 QPushButton* ToolPanel::addButton(const QString& name, const QString& caption, QRect twips)
@@ -92,15 +95,6 @@ PageLoader* ToolPanel::addPageLoader(const QString& name)
     return loader;
 }
 
-QWidget* ToolPanel::focusPark()
-{
-    if (m_focusPark == nullptr) {
-        m_focusPark = new FocusPark(this);
-        m_focusPark->show();
-    }
-    return m_focusPark;
-}
-
 void ToolPanel::showBox(int style, const QString& title, const QStringList& lines)
 {
     showMessage(m_context, window(), style, title, lines);
@@ -116,15 +110,16 @@ BusyGuard::BusyGuard(ToolPanel& panel, std::initializer_list<QWidget*> controls,
     , m_order(order)
 {
     panel.lookupStarted();
-    // Parked before the controls are disabled, or Qt would already have moved it on.
-    QWidget* focused = panel.window()->focusWidget();
+    // Taken before the controls are disabled, or Qt would already have moved it on.
+    QWidget* window = panel.window();
+    QWidget* focused = window->focusWidget();
     const auto holdsFocus = [focused](const QWidget* control) {
         return control == focused || control->isAncestorOf(focused);
     };
     if (focused != nullptr && std::any_of(controls.begin(), controls.end(), holdsFocus)) {
         m_focused = focused;
-        m_park = panel.focusPark();
-        m_park->setFocus(Qt::OtherFocusReason);
+        m_window = window;
+        focused->clearFocus();
     }
     for (QWidget* control : controls) {
         control->setEnabled(false);
@@ -150,11 +145,10 @@ void BusyGuard::end()
 
 void BusyGuard::giveFocusBack()
 {
-    // Focus found anywhere but in the park was moved there by the user or by the lookup.
-    if (m_park && m_focused && m_park->window()->focusWidget() == m_park && m_focused->isEnabled()
-        && m_focused->isVisible())
+    // A focus found anywhere was put there meanwhile, by the user or by the lookup.
+    if (m_window && m_focused && m_window->focusWidget() == nullptr && m_focused->isEnabled() && m_focused->isVisible())
         m_focused->setFocus(Qt::OtherFocusReason);
-    m_park.clear();
+    m_window.clear();
     m_focused.clear();
 }
 

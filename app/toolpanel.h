@@ -38,8 +38,9 @@ class ToolPanel;
 // found, failure, exception) enables them again. A handler whose lookup enables the panel
 // before its message box calls end() before showing it. The controls are enabled again in
 // the reverse of the order they were disabled in, or, for lookups that enable them as
-// listed, in that order. When one of the controls has the focus, the focus waits in the
-// panel's FocusPark meanwhile and goes back to it at the end, unless it was moved since.
+// listed, in that order. When one of the controls has the focus, it is taken from it first (Qt
+// would pass it on to the next control, often an editable result box, where keys would land)
+// and given back at the end, unless something has taken the focus meanwhile.
 class BusyGuard
 {
 public:
@@ -63,8 +64,8 @@ private:
 
     QPointer<ToolPanel> m_panel;
     QList<QPointer<QWidget>> m_controls;
-    QPointer<QWidget> m_focused; // the control that had the focus, while it is parked
-    QPointer<QWidget> m_park;
+    QPointer<QWidget> m_focused; // the control whose focus was taken, until it is given back
+    QPointer<QWidget> m_window; // the window it was taken in
     EnableOrder m_order;
     bool m_ended = false;
 };
@@ -165,12 +166,8 @@ protected:
 private:
     friend class BusyGuard;
 
-    // Made at the first lookup that needs it.
-    QWidget* focusPark();
-
     Context& m_context;
     int m_runningLookups = 0;
-    QWidget* m_focusPark = nullptr;
 };
 
 } // namespace veldrin

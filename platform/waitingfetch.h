@@ -26,9 +26,9 @@ enum class WaitEnd
 };
 
 // How a wait treats the user's clicks and keys. Without a gate its loop takes none: they stay
-// with the window system until the caller has returned. The window layer installs one that
-// looks at each click and key as it comes, drops those aimed at a control the lookup has
-// disabled and hands the others back once the wait is over.
+// with the window system until the caller has returned. The window layer installs one: the
+// loops of the waits it takes then run with the user's input, which the gate judges as it
+// comes, from the start of the outermost wait to its end (waits nest).
 class WaitInputGate
 {
 public:
@@ -36,7 +36,7 @@ public:
     // Called on the waiting thread as a wait starts; true when the gate takes the user's input
     // during this wait, whose loop then runs with it.
     virtual bool waitStarting() = 0;
-    // Called after a wait that waitStarting() took.
+    // Called as a wait that waitStarting() took ends, whichever way it ends.
     virtual void waitEnded() = 0;
 };
 
@@ -53,7 +53,7 @@ WaitEnd waitForWorker(std::function<void()> work, std::chrono::milliseconds dead
 // may take seconds. So `work` runs on a thread of its own while the caller waits in a local
 // event loop that handles no user input: painting, timers and other panels' loader events go
 // on, clicks and keys wait until the caller has returned, as they would behind a busy thread
-// (or, through the installed WaitInputGate, are dropped when aimed at a disabled control).
+// (or, through the installed WaitInputGate, are judged as they come).
 //
 // No value when `deadline` passes first, when the thread's loops are told to quit, or when no
 // thread can be had (`end`, where given, tells which); the worker's late result is then

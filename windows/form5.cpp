@@ -60,6 +60,8 @@ Form5::Form5(Context& context)
     // The published version is page text.
     Label5->setTextFormat(Qt::PlainText);
     Text1 = layout::place(new QPlainTextEdit(this), QStringLiteral("Text1"), QRect(240, 1860, 6180, 2040));
+    // Tab goes on to the next control, as from any text box, instead of into the notes.
+    Text1->setTabChangesFocus(true);
     Text1->installEventFilter(this);
     Label3 = layout::place(new QLabel(idleStatus, this), QStringLiteral("Label3"), QRect(240, 4020, 6180, 300));
     layout::setTextColour(Label3, layout::statusBlue);

@@ -6,7 +6,6 @@
 #include "support/recordingfetch.h"
 
 #include <QElapsedTimer>
-#include <QShortcut>
 #include <QTimer>
 #include <atomic>
 #include <cstring>
@@ -86,45 +85,6 @@ TEST_F(WaitingFetch, TheWindowPaintsAndTimersRunWhileThePanelWaitsDisabled)
     EXPECT_EQ(seams.dialogs.boxes.size(), 1);
     EXPECT_TRUE(box->isEnabled());
     EXPECT_TRUE(button->isEnabled());
-}
-
-// Input made during the wait at the disabled button or box does nothing, even once they are
-// enabled again: no second fetch, nothing typed into a box. A click on a control that stayed
-// enabled and a key of the window's own are handled once the lookup has returned.
-TEST_F(WaitingFetch, InputAtTheBusyControlsIsDroppedAndOtherInputHandledAfterTheLookupReturns)
-{
-    const QString url = seams.context.services[Service::IpLocation].url(QStringLiteral("/ips.asp?ip=1.2.3.4&action=2"));
-    fetch.setPage(
-        url,
-        QStringLiteral(
-            "本站主数据：北京市\r\n参考如果您发现查询结果不详细或不正确，请使用IP数据库自助添加功能进行修正"));
-    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), &window);
-    QObject::connect(shortcut, &QShortcut::activated, [this] { events.append(QStringLiteral("shortcut")); });
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    fetch.hold();
-    box->setFocus();
-    whileWaiting([&] {
-        queueClick(button);
-        queueKey(box, Qt::Key_Return, QStringLiteral("\r"));
-        queueKey(box, Qt::Key_5, QStringLiteral("5"));
-        queueKey(box, Qt::Key_K, {}, Qt::ControlModifier);
-        queueClick(other);
-        QTimer::singleShot(100ms, ip, [this] { fetch.release(); });
-    });
-    QTest::keyClick(box, Qt::Key_Return);
-    events.append(QStringLiteral("lookup returned"));
-    EXPECT_EQ(events, QStringList { QStringLiteral("lookup returned") });
-
-    ASSERT_TRUE(waitUntil([&] { return events.size() == 3; }, 5s));
-    EXPECT_EQ(events,
-              (QStringList { QStringLiteral("lookup returned"), QStringLiteral("shortcut"),
-                             QStringLiteral("other clicked") }));
-    EXPECT_EQ(fetch.urls(), QStringList { url });
-    EXPECT_TRUE(seams.dialogs.boxes.isEmpty());
-    EXPECT_EQ(box->text(), QStringLiteral("1.2.3.4"));
-    EXPECT_EQ(ip->findChild<QPlainTextEdit*>(QStringLiteral("txtIPJG"))->toPlainText(),
-              QStringLiteral("本站主数据：北京市"));
 }
 
 TEST_F(WaitingFetch, APageThatArrivesAfterTheDeadlineIsDropped)

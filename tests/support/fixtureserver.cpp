@@ -25,6 +25,7 @@ struct Route
         Page,
         Redirect,
         Stall,
+        Held,
         Drop,
         Chunked
     } kind
@@ -66,6 +67,7 @@ struct FixtureServer::Impl
     mutable std::mutex mutex;
     std::condition_variable wake;
     bool stopping = false;
+    bool released = false;
     std::map<std::string, Route> routes;
     QList<Request> requests;
 
@@ -104,6 +106,14 @@ struct FixtureServer::Impl
             // Bounded so a forgotten server cannot hold a test run for ever.
             wake.wait_for(lock, std::chrono::seconds(120), [this] { return stopping; });
             res.status = 503;
+            break;
+        }
+        case Route::Held: {
+            std::unique_lock lock(mutex);
+            wake.wait_for(lock, std::chrono::seconds(120), [this] { return stopping || released; });
+            res.status = released ? route.status : 503;
+            if (released)
+                res.set_content(route.body, route.contentType);
             break;
         }
         case Route::Drop:
@@ -230,6 +240,22 @@ void FixtureServer::setStall(const QString& path)
 {
     std::lock_guard lock(d->mutex);
     d->routes[path.toStdString()] = Route { Route::Stall, 0, {}, {}, {} };
+}
+
+void FixtureServer::setHeldPage(const QString& path, const QByteArray& body, const QByteArray& contentType, int status)
+{
+    std::lock_guard lock(d->mutex);
+    d->released = false;
+    d->routes[path.toStdString()] = Route { Route::Held, status, contentType.toStdString(), body.toStdString(), {} };
+}
+
+void FixtureServer::release()
+{
+    {
+        std::lock_guard lock(d->mutex);
+        d->released = true;
+    }
+    d->wake.notify_all();
 }
 
 void FixtureServer::setChunkedPage(const QString& path, const QByteArray& body, const QByteArray& contentType)

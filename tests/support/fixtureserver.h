@@ -48,6 +48,11 @@ public:
     void setGbkPage(const QString& path, const QString& html, int status = 200);
     void setRedirect(const QString& path, const QString& location, int status = 302);
     void setStall(const QString& path);
+    // Serves `body` at `path` only once release() is called (or, with a 503, when the server
+    // shuts down): a service that answers when the test says.
+    void setHeldPage(const QString& path, const QByteArray& body,
+                     const QByteArray& contentType = QByteArrayLiteral("text/html"), int status = 200);
+    void release();
     // Serves `body` in chunks with no Content-Length, so the client learns the size only as
     // the bytes arrive.
     void setChunkedPage(const QString& path, const QByteArray& body,

@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <QWindow>
 #include <qpa/qwindowsysteminterface.h>
 
@@ -49,17 +50,45 @@ void pasteText(QLineEdit* box, const QString& text)
     box->paste();
 }
 
-void queueClick(QWidget* target)
+namespace {
+
+// Queues mouse events of `types` at `at` in `target` (its middle when not given), the left
+// button held from the press on.
+void queueMouse(QWidget* target, std::optional<QPoint> at, std::initializer_list<QEvent::Type> types,
+                Qt::MouseButtons held = Qt::NoButton)
 {
     QWidget* top = target->window();
     QWindow* window = top->windowHandle();
-    const QPointF local = target->mapTo(top, QPointF(target->width() / 2.0, target->height() / 2.0));
+    const QPointF local
+        = target->mapTo(top, at ? QPointF(*at) : QPointF(target->width() / 2.0, target->height() / 2.0));
     const QPointF global = top->mapToGlobal(local);
-    using Async = QWindowSystemInterface::AsynchronousDelivery;
-    QWindowSystemInterface::handleMouseEvent<Async>(window, local, global, Qt::LeftButton, Qt::LeftButton,
-                                                    QEvent::MouseButtonPress);
-    QWindowSystemInterface::handleMouseEvent<Async>(window, local, global, Qt::NoButton, Qt::LeftButton,
-                                                    QEvent::MouseButtonRelease);
+    for (const QEvent::Type type : types) {
+        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+        if (type == QEvent::MouseButtonPress)
+            held = Qt::LeftButton;
+        else if (type == QEvent::MouseButtonRelease)
+            held = Qt::NoButton;
+        QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(window, local, global,
+                                                                                               held, button, type);
+    }
+}
+
+} // namespace
+
+void queueClick(QWidget* target, std::optional<QPoint> at)
+{
+    queueMouse(target, at, { QEvent::MouseButtonPress, QEvent::MouseButtonRelease });
+}
+
+void queueMove(QWidget* target, std::optional<QPoint> at)
+{
+    queueMouse(target, at, { QEvent::MouseMove });
+}
+
+void queueDrag(QWidget* from, QWidget* to)
+{
+    queueMouse(from, std::nullopt, { QEvent::MouseButtonPress });
+    queueMouse(to, std::nullopt, { QEvent::MouseMove, QEvent::MouseButtonRelease }, Qt::LeftButton);
 }
 
 void queueKey(QWidget* window, Qt::Key key, const QString& text, Qt::KeyboardModifiers modifiers)
@@ -68,6 +97,29 @@ void queueKey(QWidget* window, Qt::Key key, const QString& text, Qt::KeyboardMod
     QWindow* handle = window->window()->windowHandle();
     QWindowSystemInterface::handleKeyEvent<Async>(handle, QEvent::KeyPress, key, modifiers, text);
     QWindowSystemInterface::handleKeyEvent<Async>(handle, QEvent::KeyRelease, key, modifiers, text);
+}
+
+void queueWheel(QWidget* target, int degrees)
+{
+    QWidget* top = target->window();
+    const QPointF local = target->mapTo(top, QPointF(target->width() / 2.0, target->height() / 2.0));
+    // The wheel reports eighths of a degree. Without a delivery named, the event is queued.
+    QWindowSystemInterface::handleWheelEvent(top->windowHandle(), local, top->mapToGlobal(local), QPoint(),
+                                             QPoint(0, degrees * 8));
+}
+
+bool queuedInputHandled()
+{
+    return QWindowSystemInterface::windowSystemEventsQueued() == 0;
+}
+
+void whenReady(QObject* context, const std::function<bool()>& ready, const std::function<void()>& step)
+{
+    if (ready()) {
+        step();
+        return;
+    }
+    QTimer::singleShot(std::chrono::milliseconds(2), context, [=] { whenReady(context, ready, step); });
 }
 
 QString shownText(const QWidget* widget)

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace veldrin::test {
 
@@ -23,10 +24,22 @@ void typeText(QWidget* box, const QString& text);
 // Puts `text` on the clipboard and pastes it into the box, as Ctrl+V would.
 void pasteText(QLineEdit* box, const QString& text);
 
-// A left click on the middle of `target` and a key press with its text, queued as the window
-// system delivers them: they arrive only when an event loop that takes user input runs.
-void queueClick(QWidget* target);
+// A left click on `target` (at `at` in its coordinates, else on its middle), a key press with
+// its text, and a turn of the mouse wheel, queued as the window system delivers them: they
+// arrive only when an event loop that takes user input runs.
+void queueClick(QWidget* target, std::optional<QPoint> at = std::nullopt);
 void queueKey(QWidget* window, Qt::Key key, const QString& text = {}, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+void queueWheel(QWidget* target, int degrees);
+// The pointer moved onto `at` in `target` (its middle when not given), no button held.
+void queueMove(QWidget* target, std::optional<QPoint> at = std::nullopt);
+// The left button pressed on the middle of `from`, the pointer moved onto the middle of `to` in
+// the same window and the button released there.
+void queueDrag(QWidget* from, QWidget* to);
+// True once the window system has handed every queued piece of input to Qt.
+bool queuedInputHandled();
+// Runs `step` once `ready()` holds, looking again on every turn of whatever event loop runs (the
+// loop of a lookup's wait, while one runs), for as long as `context` lives.
+void whenReady(QObject* context, const std::function<bool()>& ready, const std::function<void()>& step);
 
 // What a control shows as its text, whatever kind of control it is (a frame: its caption).
 QString shownText(const QWidget* widget);

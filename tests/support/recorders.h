@@ -53,8 +53,15 @@ public:
 class RecordingProcess final : public ProcessControl
 {
 public:
-    void endNow() override { ++endCount; }
+    void endNow() override
+    {
+        ++endCount;
+        if (whenEnded)
+            whenEnded();
+    }
     int endCount = 0;
+    // Runs at each call, as the end of the program would; for instance, ends the event loops.
+    std::function<void()> whenEnded;
 };
 
 // Answers the single-instance question as told, and counts the questions.

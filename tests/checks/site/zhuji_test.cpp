@@ -288,8 +288,8 @@ struct Latch
 };
 
 // A resolver or an echo that takes its time: the lookup waits for it off the UI thread, so the
-// status is drawn and timers run, while clicks and keys wait until the handler has returned;
-// every way out enables the panel again.
+// status is drawn and timers run, while a click does nothing, then or after the handler has
+// returned; every way out enables the panel again.
 TEST_F(ZhuJiPanelTest, ASlowResolverOrEchoLeavesTheWindowPaintingAndTakesNoInput)
 {
     enum class Held
@@ -351,18 +351,18 @@ TEST_F(ZhuJiPanelTest, ASlowResolverOrEchoLeavesTheWindowPaintingAndTakesNoInput
             disabledWhileWaiting = !txtZhuJi->isEnabled() && !cmdZhuJiChaXun->isEnabled();
             paintsWhileWaiting = statusPaints.paints;
             queueClick(&other);
-            QTimer::singleShot(100ms, lblZhuJi, [latch] { latch->release(); });
+            whenReady(lblZhuJi, &queuedInputHandled, [latch] { latch->release(); });
         });
         QTest::mouseClick(cmdZhuJiChaXun, Qt::LeftButton);
         events.append(QStringLiteral("lookup returned"));
+        QCoreApplication::processEvents();
 
         EXPECT_EQ(statusWhileWaiting, c.status);
         EXPECT_TRUE(disabledWhileWaiting);
         EXPECT_GT(paintsWhileWaiting, 0) << "the status is drawn while the lookup waits";
         EXPECT_EQ(lblZhuJi->text(), c.endStatus);
         expectEnabled();
-        ASSERT_TRUE(waitUntil([&] { return events.size() == 2; }, 5s));
-        EXPECT_EQ(events, QStringList({ QStringLiteral("lookup returned"), QStringLiteral("other clicked") }));
+        EXPECT_EQ(events, QStringList { QStringLiteral("lookup returned") });
     }
 }
 
