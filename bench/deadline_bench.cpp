@@ -59,7 +59,10 @@ double schedulerSeconds(const std::string& pid)
     return schedstat >> nanoseconds ? nanoseconds / 1e9 : 0.0;
 }
 
-// The CPU time of the children `pid` has reaped, as its /proc stat counts it.
+// The CPU time of the children `pid` has reaped, as its /proc stat counts it: in clock ticks, a
+// hundredth of a second each, where the resource usage of the process's own children counts
+// microseconds. A page's process that ended before a wait gave up is counted so until the
+// parser's program is reaped.
 double reapedChildrenSeconds(const std::string& pid)
 {
     std::ifstream stat("/proc/" + pid + "/stat");
