@@ -158,16 +158,27 @@ std::optional<ParseResult> parseHere(QByteArrayView utf8, Wanted wanted)
     return result;
 }
 
+// The text of a parse; none where the parse gave none.
+std::optional<QString> textOf(std::optional<ParseResult> result)
+{
+    if (!result)
+        return std::nullopt;
+    return std::move(result->text);
+}
+
+// The page of a parse, its links made absolute (assembledPage); none where the parse gave none.
+std::optional<HtmlPage> pageOf(std::optional<ParseResult> result, const QUrl& baseUrl, const ParseStop* stop)
+{
+    if (!result)
+        return std::nullopt;
+    return assembledPage(std::move(result->text), std::move(result->facts), baseUrl, stop);
+}
+
 } // namespace
 
 std::optional<QString> innerTextOfUtf8Html(QByteArrayView utf8, const ParseStop& stop)
 {
-    return countedParse([&]() -> std::optional<QString> {
-        std::optional<ParseResult> result = parseInChild(utf8, stop, Wanted::Text);
-        if (!result)
-            return std::nullopt;
-        return std::move(result->text);
-    });
+    return countedParse([&] { return textOf(parseInChild(utf8, stop, Wanted::Text)); });
 }
 
 // Without a stop a parse ends only where memory runs out (or the parser fails): it then gives
@@ -184,12 +195,7 @@ QString innerTextOfHtml(const QString& html)
 
 std::optional<HtmlPage> parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl, const ParseStop& stop)
 {
-    return countedParse([&]() -> std::optional<HtmlPage> {
-        std::optional<ParseResult> result = parseInChild(utf8, stop, Wanted::WholePage);
-        if (!result)
-            return std::nullopt;
-        return assembledPage(std::move(result->text), std::move(result->facts), baseUrl, &stop);
-    });
+    return countedParse([&] { return pageOf(parseInChild(utf8, stop, Wanted::WholePage), baseUrl, &stop); });
 }
 
 HtmlPage parseUtf8HtmlPage(QByteArrayView utf8, const QUrl& baseUrl)
@@ -204,23 +210,12 @@ HtmlPage parseHtmlPage(const QString& html, const QUrl& baseUrl)
 
 QString innerTextOfUtf8HtmlInProcess(QByteArrayView utf8)
 {
-    return countedParse([&]() -> std::optional<QString> {
-               std::optional<ParseResult> result = parseHere(utf8, Wanted::Text);
-               if (!result)
-                   return std::nullopt;
-               return std::move(result->text);
-           })
-        .value_or(QString());
+    return countedParse([&] { return textOf(parseHere(utf8, Wanted::Text)); }).value_or(QString());
 }
 
 HtmlPage parseUtf8HtmlPageInProcess(QByteArrayView utf8, const QUrl& baseUrl)
 {
-    return countedParse([&]() -> std::optional<HtmlPage> {
-               std::optional<ParseResult> result = parseHere(utf8, Wanted::WholePage);
-               if (!result)
-                   return std::nullopt;
-               return assembledPage(std::move(result->text), std::move(result->facts), baseUrl, nullptr);
-           })
+    return countedParse([&] { return pageOf(parseHere(utf8, Wanted::WholePage), baseUrl, nullptr); })
         .value_or(HtmlPage {});
 }
 
